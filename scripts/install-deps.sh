@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need, when missing.
+# Usage: scripts/install-deps.sh [run|test]   (default: test, which is a superset of run)
+set -euo pipefail
+mode=${1:-test}
+
+run_packages=(qt6-base-dev qt6-base-dev-tools cmake g++ ninja-build pkg-config
+  fonts-ipafont-gothic fonts-ipafont-mincho fontconfig libxcb1-dev libxcb-shape0-dev
+  libx11-dev libxext-dev)
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
+  imagemagick openbox clang libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev
+  file procps)
+
+packages=("${run_packages[@]}")
+[ "$mode" = test ] && packages+=("${test_packages[@]}")
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "installing: ${missing[*]}"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
