@@ -1,0 +1,14 @@
+#pragma once
+// The control button: a golf ball on a tee left of the golfer, the program's only input. A
+// left click starts the swing or strikes during the power gauge; a right click opens the
+// popup menu.
+
+#include "platform/Form.h"
+
+class frmControl : public platform::Form {
+public:
+    frmControl();
+
+protected:
+    void onMouseDown(int button, int shift, float x, float y) override;
+};

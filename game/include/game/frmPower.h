@@ -1,0 +1,19 @@
+#pragma once
+// The power gauge shown at the top of the backswing: a black wedge of bars whose red part,
+// the label Label1, grows and shrinks with the power.
+
+#include "platform/Form.h"
+
+namespace platform {
+class Label;
+}
+
+class frmPower : public platform::Form {
+public:
+    frmPower();
+
+    platform::Label& Label1() const { return *m_label1; }
+
+private:
+    platform::Label* m_label1 = nullptr;
+};

@@ -1,0 +1,3 @@
+#include "game/frmHole.h"
+
+frmHole::frmHole() : Form("frmHole") {}

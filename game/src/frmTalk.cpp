@@ -1,0 +1,3 @@
+#include "game/frmTalk.h"
+
+frmTalk::frmTalk() : Form("frmTalk") {}
