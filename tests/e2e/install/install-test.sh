@@ -1,0 +1,272 @@
+#!/usr/bin/env bash
+# One step of the installation test, named by the first argument:
+#   package  builds the Debian package in the build folder, as the README tells users to, and
+#            checks its dependencies and file list;
+#   files    unpacks it and checks the installed files (desktop entry, metainfo, icons, binary);
+#   lintian  runs lintian on the package: no errors allowed;
+#   smoke    unpacks it and plays the installed program from a folder its user cannot write:
+#            the colour chosen from the menu must land in the user's configuration folder and be
+#            back on the next start.
+# Environment (set by CMake): KIPRUN_BUILD_DIR, KIPRUN_DEB, KIPRUN_APP_ID, KIPRUN_ARTIFACTS and,
+# when the icon's 32x32 PNG is committed, KIPRUN_ICON_PNG. smoke needs DISPLAY.
+set -euo pipefail
+step=${1:?step}
+build=${KIPRUN_BUILD_DIR:?}
+deb=${KIPRUN_DEB:?}
+appId=${KIPRUN_APP_ID:?}
+artifacts=${KIPRUN_ARTIFACTS:?}
+mkdir -p "$artifacts"
+convert=/usr/bin/convert
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+work=$(mktemp -d /tmp/kiprun-install.XXXXXX)
+# The unprivileged user of the smoke test must reach the unpacked program.
+chmod 0755 "$work"
+programPid=""
+cleanup() {
+    if [ -n "$programPid" ]; then kill "$programPid" 2>/dev/null || true; fi
+    chmod -R u+w "$work" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+unpack() {
+    [ -f "$deb" ] || fail "no package at $deb (run install.package first)"
+    dpkg-deb -x "$deb" "$work/root"
+    root=$work/root
+}
+
+step_package() {
+    rm -f "$deb"
+    if ! (cd "$build" && cpack -G DEB) >"$artifacts/cpack.log" 2>&1; then
+        cat "$artifacts/cpack.log" >&2
+        fail "cpack -G DEB failed"
+    fi
+    [ -f "$deb" ] || fail "cpack wrote no $deb"
+    echo "package: $deb, $(stat -c %s "$deb") bytes"
+    dpkg-deb -f "$deb" Package Version Architecture Section Installed-Size Depends
+
+    local depends names
+    depends=$(dpkg-deb -f "$deb" Depends)
+    names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')
+    # Qt's libraries come from dpkg-shlibdeps; the platform plugin and the fonts are loaded, not
+    # linked, so they must be named by hand.
+    for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins \
+        fonts-ipafont-gothic fonts-ipafont-mincho; do
+        grep -qxF "$p" <<<"$names" || fail "Depends lacks $p: $depends"
+    done
+
+    local list
+    list=$(dpkg-deb -c "$deb" | awk '{print $6}')
+    for f in ./usr/bin/DskKPR \
+        "./usr/share/applications/$appId.desktop" \
+        "./usr/share/metainfo/$appId.metainfo.xml" \
+        "./usr/share/icons/hicolor/32x32/apps/$appId.png" \
+        "./usr/share/icons/hicolor/64x64/apps/$appId.png" \
+        "./usr/share/icons/hicolor/128x128/apps/$appId.png" \
+        ./usr/share/man/man6/DskKPR.6.gz \
+        "./usr/share/doc/$(dpkg-deb -f "$deb" Package)/copyright" \
+        "./usr/share/doc/$(dpkg-deb -f "$deb" Package)/changelog.gz"; do
+        grep -qxF "$f" <<<"$list" || fail "package lacks $f"
+    done
+}
+
+step_files() {
+    unpack
+    local desktop=$root/usr/share/applications/$appId.desktop
+    local metainfo=$root/usr/share/metainfo/$appId.metainfo.xml
+    desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"
+    echo "desktop-file-validate: passed"
+    grep -qxF 'Name=Desktop Kiprun!' "$desktop" || fail "desktop entry lacks the English name"
+    grep -qxF 'Name[ja]=デスクトップKiprun!' "$desktop" || fail "desktop entry lacks the Japanese name"
+    grep -qxF "Icon=$appId" "$desktop" || fail "desktop entry names another icon"
+    local exec
+    exec=$(sed -n 's/^Exec=//p' "$desktop")
+    [ -x "$root/usr/bin/${exec%% *}" ] || fail "Exec=$exec is not an installed program"
+
+    appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects $metainfo"
+    echo "appstreamcli validate: passed"
+    grep -qF "<launchable type=\"desktop-id\">$appId.desktop</launchable>" "$metainfo" ||
+        fail "metainfo does not launch the desktop entry"
+
+    local icons=$root/usr/share/icons/hicolor
+    for size in 32 64 128; do
+        local png=$icons/${size}x${size}/apps/$appId.png
+        [ "$(/usr/bin/identify -format '%wx%h' "$png")" = "${size}x${size}" ] ||
+            fail "$png is not ${size}x${size}"
+        cp "$png" "$artifacts/icon-$size.png"
+    done
+    # The larger icons are the 32 pixel one with every pixel made a square block.
+    for scale in 2 4; do
+        local size=$((32 * scale)) diff
+        $convert "$icons/32x32/apps/$appId.png" -sample "$((scale * 100))%" "$work/enlarged.png"
+        diff=$(/usr/bin/compare -metric AE "$work/enlarged.png" "$icons/${size}x${size}/apps/$appId.png" null: 2>&1 || true)
+        [ "$diff" = 0 ] || fail "the ${size}x${size} icon is not a nearest-neighbour copy ($diff pixels differ)"
+    done
+    # Transparent around the figure, opaque on it.
+    local alpha
+    alpha=$($convert "$icons/32x32/apps/$appId.png" -alpha extract -format '%[fx:minima] %[fx:maxima]' info:)
+    [ "$alpha" = "0 1" ] || fail "the icon should be partly transparent (alpha range $alpha)"
+    if [ -n "${KIPRUN_ICON_PNG:-}" ]; then
+        local diff
+        diff=$(/usr/bin/compare -metric AE "$KIPRUN_ICON_PNG" "$icons/32x32/apps/$appId.png" null: 2>&1 || true)
+        [ "$diff" = 0 ] || fail "the installed icon differs from $KIPRUN_ICON_PNG in $diff pixels"
+    fi
+
+    local exe=$root/usr/bin/DskKPR
+    file -b "$exe" | grep -q ', stripped' || fail "the installed program is not stripped"
+    if readelf -d "$exe" | grep -qE 'RPATH|RUNPATH'; then
+        fail "the installed program carries a library search path: $(readelf -d "$exe" | grep -E 'RPATH|RUNPATH')"
+    fi
+}
+
+step_lintian() {
+    [ -f "$deb" ] || fail "no package at $deb"
+    local rc=0
+    lintian --pedantic --display-info --fail-on error "$deb" >"$artifacts/lintian.txt" 2>&1 || rc=$?
+    grep -v 'running with root privileges' "$artifacts/lintian.txt" || true
+    local e w i p
+    e=$(grep -c '^E:' "$artifacts/lintian.txt" || true)
+    w=$(grep -c '^W:' "$artifacts/lintian.txt" || true)
+    i=$(grep -c '^I:' "$artifacts/lintian.txt" || true)
+    p=$(grep -c '^P:' "$artifacts/lintian.txt" || true)
+    echo "lintian: $e errors, $w warnings, $i infos, $p pedantic"
+    [ "$rc" -eq 0 ] && [ "$e" -eq 0 ] || fail "lintian reports errors"
+}
+
+# --- smoke: the installed program on the X server in DISPLAY --------------------------------
+
+# Prints "id x y" of the visible window of process $1 that is $2 x $3 pixels.
+findWindow() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        local WINDOW X Y WIDTH HEIGHT SCREEN
+        eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+        if [ "$WIDTH" = "$2" ] && [ "$HEIGHT" = "$3" ]; then
+            echo "$id $X $Y"
+            return 0
+        fi
+    done
+    return 1
+}
+
+waitWindow() {
+    for _ in $(seq 150); do
+        findWindow "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+screenshot() {
+    /usr/bin/import -display "$DISPLAY" -window root "$artifacts/$1.png"
+}
+
+# Pixels of golfer pink (255, 128, 255) in screenshot $1 inside the golfer's window.
+pinkPixels() {
+    $convert "$artifacts/$1.png" -crop "79x96+$manX+$manY" +repage txt:- | grep -ci '#FF80FF' || true
+}
+
+startProgram() {
+    env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$home" LANG=C.UTF-8 \
+        XDG_RUNTIME_DIR="$runtime" "${asUser[@]}" "$root/usr/bin/DskKPR" >>"$artifacts/program.log" 2>&1 &
+    programPid=$!
+    local man control
+    man=$(waitWindow "$programPid" 79 96) || fail "the golfer window (79x96) did not appear"
+    control=$(waitWindow "$programPid" 18 22) || fail "the control button (18x22) did not appear"
+    read -r _ manX manY <<<"$man"
+    read -r _ controlX controlY <<<"$control"
+    # The control button stands just left of the golfer, on the same ground line.
+    [ $((controlX + 18)) -eq "$manX" ] || fail "control button at x=$controlX, golfer at x=$manX"
+    [ $((controlY + 22)) -eq $((manY + 96)) ] || fail "control button and golfer stand on different lines"
+    sleep 0.5
+}
+
+# Opens the control button's menu with a right click and answers it with keys.
+menuKeys() {
+    xdotool mousemove --sync $((controlX + 9)) $((controlY + 6)) click 3
+    sleep 0.8
+    xdotool key --delay 200 "$@"
+}
+
+waitExit() {
+    for _ in $(seq 100); do
+        kill -0 "$programPid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$programPid" 2>/dev/null && fail "the program did not end after 終了"
+    local rc=0
+    wait "$programPid" || rc=$?
+    programPid=""
+    [ "$rc" -eq 0 ] || fail "the program ended with status $rc"
+}
+
+step_smoke() {
+    [ -n "${DISPLAY:-}" ] || {
+        echo "no DISPLAY: skipped"
+        exit 77
+    }
+    unpack
+    home=$work/home
+    runtime=$work/runtime
+    mkdir -p "$home" "$runtime"
+    chmod 0700 "$runtime"
+    : >"$artifacts/program.log"
+    if [ "$(id -u)" -eq 0 ]; then
+        # Root may write anywhere, whatever the mode bits say: the program runs as nobody.
+        id nobody >/dev/null 2>&1 || fail "no user nobody to run the program as"
+        local group
+        group=$(id -gn nobody)
+        chown nobody:"$group" "$home" "$runtime"
+        asUser=(setpriv --reuid=nobody --regid="$group" --clear-groups --)
+    else
+        chmod 0555 "$root/usr/bin"
+        asUser=()
+    fi
+    "${asUser[@]}" test -w "$root/usr/bin" && fail "the program folder is writable for the program's user"
+    local ini=$home/.config/DskKPR/DskKPR.ini
+
+    # First start: no settings anywhere, so the golfer is black.
+    startProgram
+    screenshot install-1-start
+    [ "$(pinkPixels install-1-start)" -eq 0 ] || fail "the golfer is pink before any colour was chosen"
+    xwininfo -shape -id "$(findWindow "$programPid" 79 96 | cut -d' ' -f1)" >"$work/shape.txt"
+    grep -q 'Bounding shape extents' "$work/shape.txt" || fail "the golfer window is not shaped"
+
+    # 色変更 > 桃.
+    menuKeys Down Right Down Down Return
+    for _ in $(seq 50); do
+        grep -qx 'COLOR=2' "$ini" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -qx 'COLOR=2' "$ini" 2>/dev/null || fail "COLOR=2 not found in $ini: $(cat "$ini" 2>/dev/null)"
+    grep -qx '\[DAVUZ\]' "$ini" || fail "$ini lacks the [DAVUZ] section"
+    [ ! -e "$root/usr/bin/DskKPR.ini" ] || fail "a settings file appeared in the program folder"
+    cp "$ini" "$artifacts/DskKPR.ini"
+    sleep 0.3
+    screenshot install-2-pink
+    local pink
+    pink=$(pinkPixels install-2-pink)
+    # A line figure: some pixels pink, most of the window's rectangle cut away.
+    [ "$pink" -gt 50 ] || fail "the golfer did not turn pink ($pink pink pixels)"
+    [ "$pink" -lt $((79 * 96 / 2)) ] || fail "the golfer window is a pink block, not a figure ($pink)"
+
+    # 終了 is the last item of the menu.
+    menuKeys Up Return
+    waitExit
+
+    # Second start: the colour is back.
+    startProgram
+    screenshot install-3-restart
+    pink=$(pinkPixels install-3-restart)
+    [ "$pink" -gt 50 ] || fail "the golfer is not pink after the restart ($pink pink pixels)"
+    menuKeys Up Return
+    waitExit
+    echo "smoke: colour kept in $ini (as ${asUser[*]:-$(id -un)}), golfer pink after the restart ($pink pixels)"
+}
+
+"step_$step"
