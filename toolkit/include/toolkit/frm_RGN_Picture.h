@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+// Application.h declares end() [[noreturn]], which Form.h befriends; it must come first.
+#include "platform/Application.h"
 #include "platform/Form.h"
 #include "platform/Picture.h"
 
