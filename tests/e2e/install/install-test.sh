@@ -69,6 +69,7 @@ step_package() {
         "./usr/share/icons/hicolor/64x64/apps/$appId.png" \
         "./usr/share/icons/hicolor/128x128/apps/$appId.png" \
         ./usr/share/man/man6/DskKPR.6.gz \
+        ./usr/share/fontconfig/conf.avail/65-desktop-kiprun.conf \
         "./usr/share/doc/$(dpkg-deb -f "$deb" Package)/copyright" \
         "./usr/share/doc/$(dpkg-deb -f "$deb" Package)/changelog.gz"; do
         grep -qxF "$f" <<<"$list" || fail "package lacks $f"
@@ -116,6 +117,19 @@ step_files() {
         diff=$(/usr/bin/compare -metric AE "$KIPRUN_ICON_PNG" "$icons/32x32/apps/$appId.png" null: 2>&1 || true)
         [ "$diff" = 0 ] || fail "the installed icon differs from $KIPRUN_ICON_PNG in $diff pixels"
     fi
+
+    # The shipped alias, once enabled, gives the faces the balloon and the version box ask for.
+    local conf=$root/usr/share/fontconfig/conf.avail/65-desktop-kiprun.conf
+    cat >"$work/fonts.conf" <<EOF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig><include>/etc/fonts/fonts.conf</include><include>$conf</include></fontconfig>
+EOF
+    local face
+    face=$(FONTCONFIG_FILE=$work/fonts.conf fc-match -f '%{family[0]}' 'ＭＳ Ｐゴシック')
+    [ "$face" = IPAPGothic ] || fail "with $conf, ＭＳ Ｐゴシック gives $face"
+    face=$(FONTCONFIG_FILE=$work/fonts.conf fc-match -f '%{family[0]}' 'ＭＳ Ｐ明朝')
+    [ "$face" = IPAPMincho ] || fail "with $conf, ＭＳ Ｐ明朝 gives $face"
 
     local exe=$root/usr/bin/DskKPR
     file -b "$exe" | grep -q ', stripped' || fail "the installed program is not stripped"
