@@ -90,7 +90,9 @@ step_files() {
     [ -x "$root/usr/bin/${exec%% *}" ] || fail "Exec=$exec is not an installed program"
 
     appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects $metainfo"
-    echo "appstreamcli validate: passed"
+    # The tree as a whole: the metainfo together with the desktop entry it launches.
+    appstreamcli validate-tree --no-net "$root" || fail "appstreamcli rejects the installed tree"
+    echo "appstreamcli validate and validate-tree: passed"
     grep -qF "<launchable type=\"desktop-id\">$appId.desktop</launchable>" "$metainfo" ||
         fail "metainfo does not launch the desktop entry"
 
