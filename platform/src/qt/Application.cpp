@@ -1,0 +1,101 @@
+// Start-up of Qt, the event loop, the program's folder and name, message boxes and the end of
+// the process.
+
+#include "platform/Application.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include "common/Backend.h"
+#include "qt/QtConvert.h"
+#include "qt/QtStartup.h"
+#include "qt/X11Support.h"
+
+namespace platform {
+
+namespace {
+
+struct ProgramPath {
+    std::string folder;
+    std::string exeName;
+};
+
+std::optional<ProgramPath>& pathForTests() {
+    static std::optional<ProgramPath> path;
+    return path;
+}
+
+ProgramPath realProgramPath() {
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        const QString dir = QCoreApplication::applicationDirPath();
+        return ProgramPath{dir.toStdString(), QCoreApplication::applicationName().toStdString()};
+    }
+    exe = std::filesystem::weakly_canonical(exe, error);
+    std::string folder = exe.parent_path().string();
+    if (folder.empty()) folder = "/";
+    return ProgramPath{folder, exe.stem().string()};
+}
+
+const ProgramPath& programPath() {
+    if (pathForTests()) return *pathForTests();
+    static const ProgramPath real = realProgramPath();
+    return real;
+}
+
+}  // namespace
+
+Application::Application(int& argc, char** argv) {
+    // A Wayland client may not place its own top-level windows, and every window of the scene
+    // is one: with an X server at hand run through it (XWayland on a Wayland session). A
+    // platform named in the environment (offscreen in tests) is left alone.
+    const char* display = std::getenv("DISPLAY");
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (display != nullptr && *display != '\0' && (platform == nullptr || *platform == '\0')) {
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+    qt::startApplication(argc, argv);
+}
+
+// The QApplication stays until the process ends: windows held by the program's global
+// instances outlive this object.
+Application::~Application() = default;
+
+int Application::exec() { return QApplication::exec(); }
+
+std::string Application::path() { return programPath().folder; }
+std::string Application::exeName() { return programPath().exeName; }
+
+void Application::setPathForTests(std::string folder, std::string exeName) {
+    pathForTests() = ProgramPath{std::move(folder), std::move(exeName)};
+}
+
+const std::string& Application::title() {
+    static const std::string title = "デスクトップKiprun!";
+    return title;
+}
+
+void backend::showMessageBox(const std::string& text) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        std::fprintf(stderr, "%s: %s\n", Application::title().c_str(), text.c_str());
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, qt::toQString(Application::title()), qt::toQString(text),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+void backend::terminateProcess(int exitCode) {
+    qt::x11::flush();
+    std::fflush(nullptr);
+    _exit(exitCode);
+}
+
+}  // namespace platform

@@ -1,0 +1,343 @@
+// Top-level windows on QWidget.
+
+#include "platform/Form.h"
+
+#include <QCursor>
+#include <QIcon>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <atomic>
+#include <map>
+
+#include "common/Backend.h"
+#include "platform/Clock.h"
+#include "platform/Menu.h"
+#include "platform/Picture.h"
+#include "platform/RuntimeError.h"
+#include "platform/Screen.h"
+#include "qt/FormImpl.h"
+#include "qt/LineShapeImpl.h"
+#include "qt/PictureImpl.h"
+#include "qt/QtConvert.h"
+#include "qt/Units.h"
+#include "qt/X11Support.h"
+
+namespace platform {
+
+namespace {
+
+std::atomic<std::int64_t> g_liveForms{0};
+
+// A new window's design size, 4800 x 3600 twips, and the colour of a dialog's face.
+constexpr float kDefaultWidth = 4800;
+constexpr float kDefaultHeight = 3600;
+constexpr Color kButtonFace = rgb(240, 240, 240);
+
+qt::SurfaceWidget* createWidget(FormStyle style) {
+    Qt::WindowFlags flags;
+    if (style == FormStyle::Shaped) {
+        flags = Qt::Window | Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                Qt::NoDropShadowWindowHint;
+    } else {
+        flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+    }
+    auto* widget = new qt::SurfaceWidget(nullptr, flags);
+    if (style == FormStyle::Shaped) widget->setAttribute(Qt::WA_ShowWithoutActivating);
+    if (qt::x11::active()) {
+        // The taskbar and pager states must be on the window before it is first mapped.
+        qt::x11::setSkipTaskbarAndPager(widget->winId());
+    }
+    return widget;
+}
+
+void addItems(QMenu& menu, const MenuItem& parent, std::map<QAction*, MenuItem*>& actions) {
+    for (const auto& child : parent.children()) {
+        if (!child->visible()) continue;
+        if (child->isSeparator()) {
+            menu.addSeparator();
+            continue;
+        }
+        const QString caption = qt::toQString(child->caption());
+        QAction* action = nullptr;
+        if (!child->children().empty()) {
+            QMenu* submenu = menu.addMenu(caption);
+            addItems(*submenu, *child, actions);
+            action = submenu->menuAction();
+        } else {
+            action = menu.addAction(caption);
+            actions[action] = child.get();
+        }
+        action->setCheckable(child->checked());
+        action->setChecked(child->checked());
+        action->setEnabled(child->enabled());
+    }
+}
+
+}  // namespace
+
+Form::Impl::Impl(Form& form, FormStyle style)
+    : form(form),
+      style(style),
+      surface(createWidget(style), 0, 0, kDefaultWidth, kDefaultHeight, kButtonFace) {
+    qt::SurfaceWidget* w = surface.widget();
+    w->setWindowTitle(qt::toQString(caption));
+    w->onMousePress = [this](int button, int shift, QPoint at) {
+        this->form.dispatchMouseDown(button, shift, qt::toTwipsX(at.x()), qt::toTwipsY(at.y()));
+    };
+    w->onCloseRequest = [this] { dispatch([this] { unload(this->form); }); };
+    w->onPaintOverlay = [this](QPainter& painter) {
+        for (const auto& [name, line] : lines) line->impl()->paint(painter);
+    };
+    if (style == FormStyle::Dialog) w->setFixedSize(w->size());
+}
+
+QSize Form::Impl::frameExtent() const {
+    const QWidget* w = widget();
+    if (w == nullptr || style != FormStyle::Dialog) return QSize(0, 0);
+    return w->frameGeometry().size() - w->geometry().size();
+}
+
+void Form::Impl::setGeometry(float left, float top, float width, float height) {
+    QWidget* w = widget();
+    if (w != nullptr && style == FormStyle::Dialog) {
+        w->setMinimumSize(0, 0);
+        w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    surface.setGeometry(left, top, width, height);
+    if (w != nullptr && style == FormStyle::Dialog) w->setFixedSize(w->size());
+}
+
+bool Form::Impl::hasControl(const std::string& name) const {
+    for (const auto& p : pictureBoxes)
+        if (p->name() == name) return true;
+    for (const auto& l : labels)
+        if (l->name() == name) return true;
+    for (const auto& t : timers)
+        if (t->name() == name) return true;
+    for (const auto& [n, c] : images)
+        if (n == name) return true;
+    for (const auto& [n, c] : lines)
+        if (n == name) return true;
+    for (const auto& [n, c] : buttons)
+        if (n == name) return true;
+    return false;
+}
+
+Form::Form(std::string name, FormStyle style)
+    : Surface(std::move(name)), m_impl(std::make_unique<Impl>(*this, style)) {
+    ++g_liveForms;
+}
+
+Form::~Form() {
+    destroyNative();
+    --g_liveForms;
+}
+
+std::int64_t Form::liveCount() { return g_liveForms.load(); }
+
+void Form::destroyNative() {
+    if (m_impl->destroyed) return;
+    m_impl->destroyed = true;
+    for (const auto& t : m_impl->timers) t->setEnabled(false);
+    m_impl->surface.releaseWidget();
+    qt::x11::flush();
+}
+
+FormStyle Form::style() const { return m_impl->style; }
+
+std::string Form::caption() const { return m_impl->caption; }
+
+void Form::setCaption(const std::string& caption) {
+    m_impl->caption = caption;
+    if (QWidget* w = m_impl->widget()) w->setWindowTitle(qt::toQString(caption));
+}
+
+void Form::setIcon(const Picture& icon) {
+    if (QWidget* w = m_impl->widget(); w != nullptr && !icon.isNull()) {
+        w->setWindowIcon(QIcon(QPixmap::fromImage(icon.impl()->image)));
+    }
+}
+
+void Form::move(float left, float top) {
+    const qt::SurfaceCore& s = m_impl->surface;
+    m_impl->setGeometry(left, top, s.width(), s.height());
+}
+
+void Form::move(float left, float top, float width, float height) {
+    const QSize frame = m_impl->frameExtent();
+    m_impl->setGeometry(left, top, width - qt::toTwipsX(frame.width()),
+                        height - qt::toTwipsY(frame.height()));
+}
+
+void Form::setClientSize(float width, float height) {
+    const qt::SurfaceCore& s = m_impl->surface;
+    m_impl->setGeometry(s.left(), s.top(), width, height);
+}
+
+void Form::centerOnScreen() {
+    move((Screen::width() - width()) / 2, (Screen::height() - height()) / 2);
+}
+
+void Form::show() {
+    QWidget* w = m_impl->widget();
+    if (w == nullptr) return;
+    w->show();
+    qt::x11::flush();
+}
+
+void Form::hide() {
+    QWidget* w = m_impl->widget();
+    if (w == nullptr) return;
+    w->hide();
+    qt::x11::flush();
+}
+
+void Form::showModal() {
+    QWidget* w = m_impl->widget();
+    if (w == nullptr) return;
+    if (w->isVisible()) w->hide();
+    w->setWindowModality(Qt::ApplicationModal);
+    show();
+    // Waiting through the active clock keeps the timers ticking, serves input and painting,
+    // and lets tests close the box in virtual time.
+    while (m_impl->widget() != nullptr && m_impl->widget()->isVisible()) clock().waitEvents(100);
+    if (QWidget* still = m_impl->widget()) still->setWindowModality(Qt::NonModal);
+}
+
+PictureBox& Form::addPictureBox(const std::string& name) {
+    if (m_impl->hasControl(name)) raise(ErrorCode::kInvalidArgument);
+    m_impl->pictureBoxes.push_back(std::unique_ptr<PictureBox>(new PictureBox(*this, name)));
+    return *m_impl->pictureBoxes.back();
+}
+
+PictureBox* Form::pictureBox(const std::string& name) const {
+    for (const auto& p : m_impl->pictureBoxes)
+        if (p->name() == name) return p.get();
+    return nullptr;
+}
+
+Label& Form::addLabel(const std::string& name) {
+    m_impl->labels.push_back(std::unique_ptr<Label>(new Label(*this, name)));
+    return *m_impl->labels.back();
+}
+
+Image& Form::addImage(const std::string& name) {
+    m_impl->images.emplace_back(name, std::unique_ptr<Image>(new Image(*this, name)));
+    return *m_impl->images.back().second;
+}
+
+LineShape& Form::addLine(const std::string& name) {
+    m_impl->lines.emplace_back(name, std::unique_ptr<LineShape>(new LineShape(*this, name)));
+    return *m_impl->lines.back().second;
+}
+
+CommandButton& Form::addCommandButton(const std::string& name) {
+    m_impl->buttons.emplace_back(name,
+                                 std::unique_ptr<CommandButton>(new CommandButton(*this, name)));
+    return *m_impl->buttons.back().second;
+}
+
+Timer& Form::addTimer(const std::string& name, int intervalMs) {
+    m_impl->timers.push_back(std::unique_ptr<Timer>(new Timer(name, intervalMs)));
+    return *m_impl->timers.back();
+}
+
+Timer* Form::timer(const std::string& name) const {
+    for (const auto& t : m_impl->timers)
+        if (t->name() == name) return t.get();
+    return nullptr;
+}
+
+void Form::popupMenu(MenuItem& menu) {
+    MenuItem* chosen = nullptr;
+    if (const auto& handler = hooks::popupMenuHandler()) {
+        chosen = handler(menu);
+    } else {
+        QMenu popup;
+        std::map<QAction*, MenuItem*> actions;
+        addItems(popup, menu, actions);
+        if (popup.isEmpty()) return;
+        QAction* action = popup.exec(QCursor::pos());
+        if (auto it = actions.find(action); it != actions.end()) chosen = it->second;
+    }
+    if (chosen != nullptr) chosen->click();
+}
+
+void Form::dispatchMouseDown(int button, int shift, float x, float y) {
+    dispatch([&] { onMouseDown(button, shift, x, y); });
+}
+
+// Surface
+
+float Form::left() const { return m_impl->surface.left(); }
+float Form::top() const { return m_impl->surface.top(); }
+
+float Form::width() const {
+    return m_impl->surface.width() + qt::toTwipsX(m_impl->frameExtent().width());
+}
+
+float Form::height() const {
+    return m_impl->surface.height() + qt::toTwipsY(m_impl->frameExtent().height());
+}
+
+void Form::setLeft(float twips) { move(twips, top()); }
+void Form::setTop(float twips) { move(left(), twips); }
+void Form::setWidth(float twips) { move(left(), top(), twips, height()); }
+void Form::setHeight(float twips) { move(left(), top(), width(), twips); }
+int Form::widthPixels() const { return m_impl->surface.widthPixels(); }
+int Form::heightPixels() const { return m_impl->surface.heightPixels(); }
+
+bool Form::visible() const {
+    const QWidget* w = m_impl->widget();
+    return w != nullptr && w->isVisible();
+}
+
+void Form::setVisible(bool visible) { visible ? show() : hide(); }
+
+Color Form::backColor() const { return m_impl->surface.backColor(); }
+void Form::setBackColor(Color color) { m_impl->surface.setBackColor(color); }
+Color Form::foreColor() const { return m_impl->surface.foreColor(); }
+void Form::setForeColor(Color color) { m_impl->surface.setForeColor(color); }
+std::string Form::fontName() const { return m_impl->surface.fontName(); }
+void Form::setFontName(const std::string& name) { m_impl->surface.setFontName(name); }
+float Form::fontSize() const { return m_impl->surface.fontSize(); }
+void Form::setFontSize(float points) { m_impl->surface.setFontSize(points); }
+bool Form::fontBold() const { return m_impl->surface.fontBold(); }
+void Form::setFontBold(bool bold) { m_impl->surface.setFontBold(bold); }
+bool Form::autoRedraw() const { return m_impl->surface.autoRedraw(); }
+void Form::setAutoRedraw(bool on) { m_impl->surface.setAutoRedraw(on); }
+void Form::cls() { m_impl->surface.cls(); }
+float Form::currentX() const { return m_impl->surface.currentX(); }
+float Form::currentY() const { return m_impl->surface.currentY(); }
+void Form::setCurrentX(float twips) { m_impl->surface.setCurrentX(twips); }
+void Form::setCurrentY(float twips) { m_impl->surface.setCurrentY(twips); }
+void Form::print(const std::string& text) { m_impl->surface.print(text); }
+float Form::textWidth(const std::string& text) const { return m_impl->surface.textWidth(text); }
+
+void Form::line(float x1, float y1, float x2, float y2, Color color) {
+    m_impl->surface.line(x1, y1, x2, y2, color);
+}
+
+void Form::paintPicture(const Picture& picture, float x, float y) {
+    m_impl->surface.paintPicture(picture, x, y);
+}
+
+void Form::selectClip(const Region& clip) { m_impl->surface.selectClip(clip); }
+void Form::clearClip() { m_impl->surface.clearClip(); }
+bool Form::hasClip() const { return m_impl->surface.hasClip(); }
+
+std::uintptr_t Form::hwnd() const {
+    QWidget* w = m_impl->widget();
+    return w != nullptr ? static_cast<std::uintptr_t>(w->winId()) : 0;
+}
+
+bool Form::setWindowRegion(Region&& region, bool redraw) {
+    return m_impl->surface.setWindowRegion(std::move(region), redraw);
+}
+
+std::optional<Region> Form::windowRegion() const { return m_impl->surface.windowRegion(); }
+Color Form::backBufferPixel(int x, int y) const { return m_impl->surface.backBufferPixel(x, y); }
+
+}  // namespace platform

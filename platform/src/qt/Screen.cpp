@@ -1,0 +1,69 @@
+// The primary screen through QGuiApplication. Qt is started with the Floor rounding policy of
+// device-pixel ratios, so a 192-dpi screen has ratio 2 and a logical DPI of 96: twips per pixel
+// stays 15 and every sprite shows at exactly twice its size, its mask scaled with it.
+
+#include "platform/Screen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace platform {
+
+namespace {
+
+std::optional<ScreenMetrics>& fixedMetrics() {
+    static std::optional<ScreenMetrics> metrics;
+    return metrics;
+}
+
+QScreen* primaryScreen() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr
+               ? QGuiApplication::primaryScreen()
+               : nullptr;
+}
+
+double twipsPerPixel(double logicalDpi) { return logicalDpi > 0 ? 1440.0 / logicalDpi : 15.0; }
+
+}  // namespace
+
+double Screen::twipsPerPixelX() {
+    if (fixedMetrics()) return fixedMetrics()->twipsPerPixelX;
+    QScreen* screen = primaryScreen();
+    return screen != nullptr ? twipsPerPixel(screen->logicalDotsPerInchX()) : 15.0;
+}
+
+double Screen::twipsPerPixelY() {
+    if (fixedMetrics()) return fixedMetrics()->twipsPerPixelY;
+    QScreen* screen = primaryScreen();
+    return screen != nullptr ? twipsPerPixel(screen->logicalDotsPerInchY()) : 15.0;
+}
+
+float Screen::width() { return static_cast<float>(widthPixels() * twipsPerPixelX()); }
+float Screen::height() { return static_cast<float>(heightPixels() * twipsPerPixelY()); }
+
+int Screen::widthPixels() {
+    if (fixedMetrics()) return fixedMetrics()->widthPixels;
+    QScreen* screen = primaryScreen();
+    return screen != nullptr ? screen->geometry().width() : ScreenMetrics{}.widthPixels;
+}
+
+int Screen::heightPixels() {
+    if (fixedMetrics()) return fixedMetrics()->heightPixels;
+    QScreen* screen = primaryScreen();
+    return screen != nullptr ? screen->geometry().height() : ScreenMetrics{}.heightPixels;
+}
+
+Rect Screen::workAreaPixels() {
+    if (fixedMetrics()) return fixedMetrics()->workAreaPixels;
+    QScreen* screen = primaryScreen();
+    if (screen == nullptr) return ScreenMetrics{}.workAreaPixels;
+    // Positions count from the primary screen's top-left corner.
+    const QRect area = screen->availableGeometry().translated(-screen->geometry().topLeft());
+    return Rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+}
+
+void Screen::setFixed(std::optional<ScreenMetrics> metrics) { fixedMetrics() = metrics; }
+
+std::optional<ScreenMetrics> Screen::fixed() { return fixedMetrics(); }
+
+}  // namespace platform

@@ -1,0 +1,109 @@
+#pragma once
+// What a window and a picture box share: twips geometry over a widget, the back buffer and its
+// drawing state, and the widget's region. Form and PictureBox forward their Surface calls here.
+// Internal to the Qt backend.
+
+#include <QFont>
+#include <QPointer>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/Color.h"
+#include "platform/Region.h"
+#include "qt/BackBuffer.h"
+#include "qt/SurfaceWidget.h"
+
+namespace platform {
+class Picture;
+}
+
+namespace platform::qt {
+
+class SurfaceCore {
+public:
+    SurfaceCore(SurfaceWidget* widget, float left, float top, float width, float height,
+                Color backColor);
+    ~SurfaceCore();
+    SurfaceCore(const SurfaceCore&) = delete;
+    SurfaceCore& operator=(const SurfaceCore&) = delete;
+
+    // The widget, or nullptr once it was released.
+    SurfaceWidget* widget() const { return m_widget.data(); }
+    // Lets the widget go (SurfaceWidget::dispose); the drawing state stays usable.
+    void releaseWidget();
+
+    // Twips read back from the widget: the values last set while the widget still sits on
+    // the pixels they round to, else the widget's own pixels (the window system moved it).
+    float left() const;
+    float top() const;
+    float width() const;
+    float height() const;
+    void setLeft(float twips);
+    void setTop(float twips);
+    void setWidth(float twips);
+    void setHeight(float twips);
+    void setGeometry(float left, float top, float width, float height);
+    int widthPixels() const;
+    int heightPixels() const;
+
+    Color backColor() const { return m_backColor; }
+    void setBackColor(Color color);
+    Color foreColor() const { return m_foreColor; }
+    void setForeColor(Color color) { m_foreColor = color; }
+    const std::string& fontName() const { return m_fontName; }
+    void setFontName(const std::string& name) { m_fontName = name; }
+    float fontSize() const { return m_fontSize; }
+    void setFontSize(float points) { m_fontSize = points; }
+    bool fontBold() const { return m_fontBold; }
+    void setFontBold(bool bold) { m_fontBold = bold; }
+    // The surface's font at the screen's present twips per pixel.
+    QFont font() const;
+    bool autoRedraw() const { return m_autoRedraw; }
+    void setAutoRedraw(bool on) { m_autoRedraw = on; }
+
+    void cls();
+    float currentX() const { return m_currentX; }
+    float currentY() const { return m_currentY; }
+    void setCurrentX(float twips) { m_currentX = twips; }
+    void setCurrentY(float twips) { m_currentY = twips; }
+    void print(const std::string& text);
+    float textWidth(const std::string& text) const;
+    void line(float x1, float y1, float x2, float y2, Color color);
+    void paintPicture(const Picture& picture, float x, float y);
+    void selectClip(const Region& clip);
+    void clearClip() { m_buffer.clearClip(); }
+    bool hasClip() const { return m_buffer.hasClip(); }
+
+    bool setWindowRegion(Region&& region, bool redraw);
+    std::optional<Region> windowRegion() const;
+    Color backBufferPixel(int x, int y) const { return m_buffer.pixel(x, y); }
+
+    // Shows the back buffer's new content.
+    void repaint();
+
+private:
+    void applyGeometry();
+    QSize pixelSize() const;
+
+    QPointer<SurfaceWidget> m_widget;
+    BackBuffer m_buffer;
+    float m_left;
+    float m_top;
+    float m_width;
+    float m_height;
+    Color m_backColor;
+    Color m_foreColor = kBlack;
+    std::string m_fontName = "ＭＳ Ｐゴシック";
+    float m_fontSize = 9.0f;
+    bool m_fontBold = false;
+    bool m_autoRedraw = false;
+    float m_currentX = 0;
+    float m_currentY = 0;
+    bool m_positioned = false;
+    bool m_cut = false;
+    // Qt takes an empty mask for "no mask"; an empty region is set as a mask outside the widget.
+    bool m_cutEmpty = false;
+};
+
+}  // namespace platform::qt

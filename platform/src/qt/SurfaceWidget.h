@@ -1,0 +1,42 @@
+#pragma once
+// The QWidget behind a window or picture box: it shows its back buffer and hands input and close
+// requests to its owner. Internal to the Qt backend.
+
+#include <QWidget>
+#include <functional>
+
+class QPainter;
+
+namespace platform::qt {
+
+class BackBuffer;
+
+class SurfaceWidget : public QWidget {
+public:
+    SurfaceWidget(QWidget* parent, Qt::WindowFlags flags);
+
+    // The buffer shown; nullptr shows nothing (the owner is gone).
+    void setBuffer(const BackBuffer* buffer) { m_buffer = buffer; }
+
+    // A press inside the widget's mask: button code 1, 2 or 4, shift state, position in pixels.
+    std::function<void(int button, int shift, QPoint position)> onMousePress;
+    // The window system asks the window to close; when set, the close is left to the owner.
+    std::function<void()> onCloseRequest;
+    // Drawn above the back buffer (line controls, borders).
+    std::function<void(QPainter&)> onPaintOverlay;
+
+    // Detaches the widget from its owner and lets it go: hidden at once, deleted at once or,
+    // while an event handler may still be running inside it, when control is back in the
+    // event loop.
+    static void dispose(SurfaceWidget* widget);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    const BackBuffer* m_buffer = nullptr;
+};
+
+}  // namespace platform::qt

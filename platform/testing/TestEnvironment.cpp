@@ -1,0 +1,91 @@
+// One test's world on Qt's offscreen platform.
+
+#include "platform/testing/TestEnvironment.h"
+
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <filesystem>
+
+#include "platform/Application.h"
+#include "platform/Form.h"
+#include "qt/QtStartup.h"
+
+namespace platform::testing {
+
+namespace {
+
+// The program's own never-seeded sequence from its start, so every test draws the numbers a
+// freshly started program would, whatever ran before it in the process.
+std::vector<float> freshProgramSequence() {
+    constexpr std::size_t kValues = 1 << 16;
+    DefaultRandomSource source;
+    std::vector<float> values(kValues);
+    for (float& v : values) v = source.next();
+    return values;
+}
+
+std::string makeTempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kiprun-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return std::filesystem::temp_directory_path().string();
+    return pattern;
+}
+
+}  // namespace
+
+void ensureApplication() {
+    if (QCoreApplication::instance() != nullptr) return;
+    // Unit tests never open windows on a real display, whatever the environment says.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "platform-test";
+    static char* argv[] = {name, nullptr};
+    qt::startApplication(argc, argv);
+}
+
+TestEnvironment::TestEnvironment(ScreenMetrics screen)
+    : m_folder(makeTempFolder()),
+      m_random(std::make_unique<SequenceRandomSource>(freshProgramSequence())) {
+    ensureApplication();
+    setClock(&m_clock);
+    Screen::setFixed(screen);
+    Application::setPathForTests(m_folder, "DskKPR");
+    setMessageBoxHandler([this](const std::string& text) { m_messages.push_back(text); });
+    setEndHandler([this] {
+        ++m_endCount;
+        resetFormsForTests();
+    });
+    // No real popup ever opens in a test: unless a test answers, the menu closes unchosen.
+    setPopupMenuHandler([](MenuItem&) -> MenuItem* { return nullptr; });
+    setRandomSource(m_random.get());
+}
+
+TestEnvironment::~TestEnvironment() {
+    resetFormsForTests();
+    // Widgets of windows unloaded inside handlers wait for deferred deletion.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    setMessageBoxHandler(nullptr);
+    setPopupMenuHandler(nullptr);
+    setEndHandler(nullptr);
+    setRandomSource(nullptr);
+    setClock(nullptr);
+    Screen::setFixed(std::nullopt);
+    std::error_code error;
+    std::filesystem::remove_all(m_folder, error);
+}
+
+std::string TestEnvironment::iniPath() const { return m_folder + "/DskKPR.ini"; }
+
+void TestEnvironment::setPopupChoice(std::function<MenuItem*(MenuItem& menu)> choose) {
+    if (!choose) choose = [](MenuItem&) -> MenuItem* { return nullptr; };
+    setPopupMenuHandler(std::move(choose));
+}
+
+void TestEnvironment::setRandomSequence(std::vector<float> values) {
+    m_random = std::make_unique<SequenceRandomSource>(std::move(values));
+    setRandomSource(m_random.get());
+}
+
+}  // namespace platform::testing
