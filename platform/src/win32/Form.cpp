@@ -1,0 +1,509 @@
+#include "platform/Form.h"
+
+#include <windowsx.h>
+
+#include <atomic>
+#include <map>
+
+#include "common/Backend.h"
+#include "platform/Menu.h"
+#include "platform/RuntimeError.h"
+#include "platform/Screen.h"
+#include "win32/FormImpl.h"
+#include "win32/PictureImpl.h"
+#include "win32/Win32Support.h"
+
+namespace platform {
+
+using namespace platform::win32;
+
+namespace {
+
+std::atomic<std::int64_t> g_liveForms{0};
+
+// A new window's design size, twips.
+constexpr float kDefaultWidth = 4800;
+constexpr float kDefaultHeight = 3600;
+
+DWORD styleOf(FormStyle style) {
+    if (style == FormStyle::Dialog) return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    return WS_POPUP | WS_CLIPCHILDREN;
+}
+
+DWORD exStyleOf(FormStyle style) {
+    if (style == FormStyle::Dialog) return WS_EX_DLGMODALFRAME;
+    // Out of the taskbar, and a click does not take the focus from the user's work.
+    return WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+}
+
+int shiftState() {
+    int shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) shift |= 1;
+    if (GetKeyState(VK_CONTROL) < 0) shift |= 2;
+    if (GetKeyState(VK_MENU) < 0) shift |= 4;
+    return shift;
+}
+
+HMENU buildMenu(const MenuItem& menu, std::map<UINT, MenuItem*>& ids) {
+    HMENU popup = CreatePopupMenu();
+    for (const auto& child : menu.children()) {
+        if (!child->visible()) continue;
+        if (child->isSeparator()) {
+            AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        UINT flags = MF_STRING;
+        if (child->checked()) flags |= MF_CHECKED;
+        if (!child->enabled()) flags |= MF_GRAYED;
+        std::wstring caption = widen(child->caption());
+        if (!child->children().empty()) {
+            HMENU sub = buildMenu(*child, ids);
+            AppendMenuW(popup, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
+        } else {
+            UINT id = static_cast<UINT>(ids.size() + 1);
+            ids[id] = child.get();
+            AppendMenuW(popup, flags, id, caption.c_str());
+        }
+    }
+    return popup;
+}
+
+HICON iconFromPicture(const Picture& picture) {
+    HBITMAP color = picture.impl() ? picture.impl()->bitmap() : nullptr;
+    if (!color) return nullptr;
+    int w = picture.widthPixels();
+    int h = picture.heightPixels();
+    // An all-zero mask: every pixel of the picture is shown.
+    std::vector<unsigned char> maskBits(static_cast<std::size_t>((w + 15) / 16 * 2) * h, 0);
+    HBITMAP mask = CreateBitmap(w, h, 1, 1, maskBits.data());
+    ICONINFO info{};
+    info.fIcon = TRUE;
+    info.hbmColor = color;
+    info.hbmMask = mask;
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(mask);
+    return icon;
+}
+
+struct DisabledWindows {
+    HWND self;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK disableOther(HWND w, LPARAM data) {
+    auto* d = reinterpret_cast<DisabledWindows*>(data);
+    if (w != d->self && IsWindowEnabled(w)) {
+        EnableWindow(w, FALSE);
+        d->windows.push_back(w);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+// ---- Form::Impl
+
+Form::Impl::Impl(Form& form, FormStyle s)
+    : owner(form), style(s), surface(GetSysColor(COLOR_BTNFACE) & 0xFFFFFF, kBlack) {
+    HWND parent = style == FormStyle::Dialog ? hostWindow() : nullptr;
+    HWND hwnd = CreateWindowExW(exStyleOf(style), topLevelClass(), L"Form1", styleOf(style), 0, 0,
+                                twipsToPixelsX(kDefaultWidth), twipsToPixelsY(kDefaultHeight),
+                                parent, nullptr, instance(), static_cast<NativeWindow*>(this));
+    surface.hwnd = hwnd;
+    if (hwnd) {
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        surface.resizeBuffer(client.right, client.bottom);
+        surface.cls();
+    }
+}
+
+Form::Impl::~Impl() {
+    *alive = false;
+    if (surface.hwnd) DestroyWindow(surface.hwnd);
+    if (icon) DestroyIcon(icon);
+}
+
+void Form::Impl::detached(HWND) {
+    surface.hwnd = nullptr;
+    *alive = false;
+}
+
+RECT Form::Impl::windowRect() const {
+    RECT r{};
+    if (surface.hwnd) GetWindowRect(surface.hwnd, &r);
+    return r;
+}
+
+void Form::Impl::setWindowRect(int x, int y, int width, int height, UINT flags) {
+    if (!surface.hwnd) return;
+    SetWindowPos(surface.hwnd, nullptr, x, y, width < 0 ? 0 : width, height < 0 ? 0 : height,
+                 flags | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+CommandButton* Form::Impl::buttonById(int id) const {
+    for (const auto& b : buttons) {
+        if (b->impl()->id == id) return b.get();
+    }
+    return nullptr;
+}
+
+void Form::Impl::paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(surface.hwnd, &ps);
+    surface.paintTo(dc, ps.rcPaint);
+    for (const auto& image : images) {
+        const Image::Impl& im = *image->impl();
+        HBITMAP bitmap = im.picture.impl() ? im.picture.impl()->bitmap() : nullptr;
+        if (!bitmap) continue;
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, bitmap);
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, twipsToPixelsX(im.left), twipsToPixelsY(im.top), twipsToPixelsX(im.width),
+                   twipsToPixelsY(im.height), source, 0, 0, im.picture.widthPixels(),
+                   im.picture.heightPixels(), SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    }
+    for (const auto& shape : lines) {
+        const LineShape::Impl& ln = *shape->impl();
+        HPEN pen = CreatePen(PS_SOLID, 1, ln.color & 0xFFFFFF);
+        HGDIOBJ old = SelectObject(dc, pen);
+        MoveToEx(dc, twipsToPixelsX(ln.x1), twipsToPixelsY(ln.y1), nullptr);
+        LineTo(dc, twipsToPixelsX(ln.x2), twipsToPixelsY(ln.y2));
+        SelectObject(dc, old);
+        DeleteObject(pen);
+    }
+    EndPaint(surface.hwnd, &ps);
+}
+
+bool Form::Impl::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_PAINT:
+            paint();
+            return true;
+        case WM_ERASEBKGND:
+            result = 1;
+            return true;
+        case WM_SIZE:
+            surface.resizeBuffer(LOWORD(lParam), HIWORD(lParam));
+            return false;
+        case WM_MOUSEACTIVATE:
+            if (style == FormStyle::Shaped) {
+                result = MA_NOACTIVATE;
+                return true;
+            }
+            return false;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            int button = message == WM_LBUTTONDOWN   ? kLeftButton
+                         : message == WM_RBUTTONDOWN ? kRightButton
+                                                     : kMiddleButton;
+            float x = pixelsToTwipsX(GET_X_LPARAM(lParam));
+            float y = pixelsToTwipsY(GET_Y_LPARAM(lParam));
+            owner.dispatchMouseDown(button, shiftState(), x, y);
+            return true;
+        }
+        case WM_CLOSE: {
+            // The system asked to close the window: unload it, close handler included.
+            Form* form = &owner;
+            dispatch([form] { unload(*form); });
+            return true;
+        }
+        case DM_GETDEFID:
+            for (const auto& b : buttons) {
+                if (b->impl()->isDefault) {
+                    result = MAKELRESULT(b->impl()->id, DC_HASDEFID);
+                    return true;
+                }
+            }
+            return false;
+        case WM_COMMAND: {
+            int id = LOWORD(wParam);
+            CommandButton* button = buttonById(id);
+            if (!button && (id == IDOK || id == IDCANCEL)) {
+                for (const auto& b : buttons) {
+                    if ((id == IDOK && b->impl()->isDefault) ||
+                        (id == IDCANCEL && b->impl()->isCancel)) {
+                        button = b.get();
+                        break;
+                    }
+                }
+            }
+            if (button) button->click();
+            return true;
+        }
+        default:
+            (void)hwnd;
+            return false;
+    }
+}
+
+// ---- Form
+
+Form::Form(std::string name, FormStyle style)
+    : Surface(std::move(name)), m_impl(std::make_unique<Impl>(*this, style)) {
+    ++g_liveForms;
+}
+
+Form::~Form() {
+    // Controls go before the window that holds them.
+    m_impl->timers.clear();
+    m_impl->buttons.clear();
+    m_impl->lines.clear();
+    m_impl->images.clear();
+    m_impl->labels.clear();
+    m_impl->pictureBoxes.clear();
+    m_impl.reset();
+    --g_liveForms;
+}
+
+void Form::destroyNative() {
+    for (auto& t : m_impl->timers) t->setEnabled(false);
+    *m_impl->alive = false;
+    if (m_impl->surface.hwnd) DestroyWindow(m_impl->surface.hwnd);
+    m_impl->surface.hwnd = nullptr;
+}
+
+std::int64_t Form::liveCount() { return g_liveForms.load(); }
+
+FormStyle Form::style() const { return m_impl->style; }
+
+std::string Form::caption() const {
+    HWND hwnd = m_impl->surface.hwnd;
+    if (!hwnd) return {};
+    int n = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    GetWindowTextW(hwnd, text.data(), n + 1);
+    text.resize(static_cast<std::size_t>(n));
+    return narrow(text);
+}
+
+void Form::setCaption(const std::string& caption) {
+    if (m_impl->surface.hwnd) SetWindowTextW(m_impl->surface.hwnd, widen(caption).c_str());
+}
+
+void Form::setIcon(const Picture& icon) {
+    HICON made = iconFromPicture(icon);
+    if (!made) return;
+    if (m_impl->surface.hwnd) {
+        SendMessageW(m_impl->surface.hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(made));
+        SendMessageW(m_impl->surface.hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(made));
+    }
+    if (m_impl->icon) DestroyIcon(m_impl->icon);
+    m_impl->icon = made;
+}
+
+void Form::move(float left, float top) {
+    m_impl->setWindowRect(twipsToPixelsX(left), twipsToPixelsY(top), 0, 0, SWP_NOSIZE);
+}
+
+void Form::move(float left, float top, float width, float height) {
+    m_impl->setWindowRect(twipsToPixelsX(left), twipsToPixelsY(top), twipsToPixelsX(width),
+                          twipsToPixelsY(height), 0);
+}
+
+void Form::setClientSize(float width, float height) {
+    RECT r{0, 0, twipsToPixelsX(width), twipsToPixelsY(height)};
+    AdjustWindowRectEx(&r, styleOf(m_impl->style), FALSE, exStyleOf(m_impl->style));
+    m_impl->setWindowRect(0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE);
+}
+
+void Form::centerOnScreen() {
+    RECT r = m_impl->windowRect();
+    int x = (Screen::widthPixels() - (r.right - r.left)) / 2;
+    int y = (Screen::heightPixels() - (r.bottom - r.top)) / 2;
+    m_impl->setWindowRect(x, y, 0, 0, SWP_NOSIZE);
+}
+
+void Form::show() {
+    HWND hwnd = m_impl->surface.hwnd;
+    if (!hwnd) return;
+    ShowWindow(hwnd, m_impl->style == FormStyle::Shaped ? SW_SHOWNOACTIVATE : SW_SHOW);
+    UpdateWindow(hwnd);
+}
+
+void Form::hide() {
+    if (m_impl->surface.hwnd) ShowWindow(m_impl->surface.hwnd, SW_HIDE);
+}
+
+void Form::showModal() {
+    HWND hwnd = m_impl->surface.hwnd;
+    if (!hwnd) return;
+    std::shared_ptr<bool> alive = m_impl->alive;
+    // Input to the program's other windows is blocked while the box is up.
+    DisabledWindows disabled{hwnd, {}};
+    EnumThreadWindows(GetCurrentThreadId(), &disableOther, reinterpret_cast<LPARAM>(&disabled));
+    show();
+    SetForegroundWindow(hwnd);
+    SetActiveWindow(hwnd);
+    MSG msg;
+    while (*alive && IsWindow(hwnd) && IsWindowVisible(hwnd)) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (!IsWindow(hwnd) || !IsDialogMessageW(hwnd, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    for (HWND w : disabled.windows) {
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+    }
+}
+
+PictureBox& Form::addPictureBox(const std::string& name) {
+    if (pictureBox(name)) raise(ErrorCode::kInvalidArgument);
+    m_impl->pictureBoxes.push_back(std::unique_ptr<PictureBox>(new PictureBox(*this, name)));
+    return *m_impl->pictureBoxes.back();
+}
+
+PictureBox* Form::pictureBox(const std::string& name) const {
+    for (const auto& p : m_impl->pictureBoxes) {
+        if (p->name() == name) return p.get();
+    }
+    return nullptr;
+}
+
+Label& Form::addLabel(const std::string& name) {
+    m_impl->labels.push_back(std::unique_ptr<Label>(new Label(*this, name)));
+    return *m_impl->labels.back();
+}
+
+Image& Form::addImage(const std::string& name) {
+    m_impl->images.push_back(std::unique_ptr<Image>(new Image(*this, name)));
+    return *m_impl->images.back();
+}
+
+LineShape& Form::addLine(const std::string& name) {
+    m_impl->lines.push_back(std::unique_ptr<LineShape>(new LineShape(*this, name)));
+    return *m_impl->lines.back();
+}
+
+CommandButton& Form::addCommandButton(const std::string& name) {
+    m_impl->buttons.push_back(std::unique_ptr<CommandButton>(new CommandButton(*this, name)));
+    return *m_impl->buttons.back();
+}
+
+Timer& Form::addTimer(const std::string& name, int intervalMs) {
+    m_impl->timers.push_back(std::unique_ptr<Timer>(new Timer(name, intervalMs)));
+    return *m_impl->timers.back();
+}
+
+Timer* Form::timer(const std::string& name) const {
+    for (const auto& t : m_impl->timers) {
+        if (t->name() == name) return t.get();
+    }
+    return nullptr;
+}
+
+void Form::popupMenu(MenuItem& menu) {
+    if (const auto& handler = hooks::popupMenuHandler()) {
+        if (MenuItem* chosen = handler(menu)) chosen->click();
+        return;
+    }
+    HWND hwnd = m_impl->surface.hwnd;
+    if (!hwnd) return;
+    std::map<UINT, MenuItem*> ids;
+    HMENU popup = buildMenu(menu, ids);
+    POINT at{};
+    GetCursorPos(&at);
+    // The owner must be the foreground window, or the menu does not close when the user
+    // clicks elsewhere.
+    SetForegroundWindow(hwnd);
+    UINT chosen = static_cast<UINT>(TrackPopupMenuEx(
+        popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x,
+        at.y, hwnd, nullptr));
+    PostMessageW(hwnd, WM_NULL, 0, 0);
+    DestroyMenu(popup);
+    auto it = ids.find(chosen);
+    if (it != ids.end()) it->second->click();
+}
+
+void Form::dispatchMouseDown(int button, int shift, float x, float y) {
+    dispatch([this, button, shift, x, y] { onMouseDown(button, shift, x, y); });
+}
+
+// ---- Surface
+
+float Form::left() const { return pixelsToTwipsX(m_impl->windowRect().left); }
+float Form::top() const { return pixelsToTwipsY(m_impl->windowRect().top); }
+float Form::width() const {
+    RECT r = m_impl->windowRect();
+    return pixelsToTwipsX(r.right - r.left);
+}
+float Form::height() const {
+    RECT r = m_impl->windowRect();
+    return pixelsToTwipsY(r.bottom - r.top);
+}
+void Form::setLeft(float twips) {
+    RECT r = m_impl->windowRect();
+    m_impl->setWindowRect(twipsToPixelsX(twips), r.top, 0, 0, SWP_NOSIZE);
+}
+void Form::setTop(float twips) {
+    RECT r = m_impl->windowRect();
+    m_impl->setWindowRect(r.left, twipsToPixelsY(twips), 0, 0, SWP_NOSIZE);
+}
+void Form::setWidth(float twips) {
+    RECT r = m_impl->windowRect();
+    m_impl->setWindowRect(0, 0, twipsToPixelsX(twips), r.bottom - r.top, SWP_NOMOVE);
+}
+void Form::setHeight(float twips) {
+    RECT r = m_impl->windowRect();
+    m_impl->setWindowRect(0, 0, r.right - r.left, twipsToPixelsY(twips), SWP_NOMOVE);
+}
+int Form::widthPixels() const {
+    RECT r = m_impl->windowRect();
+    return r.right - r.left;
+}
+int Form::heightPixels() const {
+    RECT r = m_impl->windowRect();
+    return r.bottom - r.top;
+}
+bool Form::visible() const { return m_impl->surface.hwnd && IsWindowVisible(m_impl->surface.hwnd); }
+void Form::setVisible(bool visible) {
+    if (visible) {
+        show();
+    } else {
+        hide();
+    }
+}
+Color Form::backColor() const { return m_impl->surface.backColor(); }
+void Form::setBackColor(Color color) { m_impl->surface.setBackColor(color); }
+Color Form::foreColor() const { return m_impl->surface.foreColor(); }
+void Form::setForeColor(Color color) { m_impl->surface.setForeColor(color); }
+std::string Form::fontName() const { return m_impl->surface.fontName(); }
+void Form::setFontName(const std::string& name) { m_impl->surface.setFontName(name); }
+float Form::fontSize() const { return m_impl->surface.fontSize(); }
+void Form::setFontSize(float points) { m_impl->surface.setFontSize(points); }
+bool Form::fontBold() const { return m_impl->surface.fontBold(); }
+void Form::setFontBold(bool bold) { m_impl->surface.setFontBold(bold); }
+bool Form::autoRedraw() const { return m_impl->surface.autoRedraw(); }
+void Form::setAutoRedraw(bool on) { m_impl->surface.setAutoRedraw(on); }
+void Form::cls() { m_impl->surface.cls(); }
+float Form::currentX() const { return m_impl->surface.currentX(); }
+float Form::currentY() const { return m_impl->surface.currentY(); }
+void Form::setCurrentX(float twips) { m_impl->surface.setCurrentX(twips); }
+void Form::setCurrentY(float twips) { m_impl->surface.setCurrentY(twips); }
+void Form::print(const std::string& text) { m_impl->surface.print(text); }
+float Form::textWidth(const std::string& text) const { return m_impl->surface.textWidth(text); }
+void Form::line(float x1, float y1, float x2, float y2, Color color) {
+    m_impl->surface.line(x1, y1, x2, y2, color);
+}
+void Form::paintPicture(const Picture& picture, float x, float y) {
+    m_impl->surface.paintPicture(picture, x, y);
+}
+void Form::selectClip(const Region& clip) { m_impl->surface.selectClip(clip); }
+void Form::clearClip() { m_impl->surface.clearClip(); }
+bool Form::hasClip() const { return m_impl->surface.hasClip(); }
+std::uintptr_t Form::hwnd() const { return reinterpret_cast<std::uintptr_t>(m_impl->surface.hwnd); }
+bool Form::setWindowRegion(Region&& region, bool redraw) {
+    return m_impl->surface.setWindowRegion(std::move(region), redraw);
+}
+std::optional<Region> Form::windowRegion() const { return m_impl->surface.windowRegion(); }
+Color Form::backBufferPixel(int x, int y) const { return m_impl->surface.pixel(x, y); }
+
+}  // namespace platform

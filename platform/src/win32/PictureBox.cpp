@@ -1,0 +1,192 @@
+#include <algorithm>
+
+#include "platform/Controls.h"
+#include "platform/Form.h"
+#include "win32/FormImpl.h"
+#include "win32/Win32Support.h"
+
+namespace platform {
+
+using namespace platform::win32;
+
+namespace {
+
+constexpr float kDefaultSize = 1215;  // twips
+
+}  // namespace
+
+PictureBox::Impl::Impl(PictureBox& box, Form& form)
+    : owner(box), container(form), surface(kWhite, kBlack) {
+    HWND parent = reinterpret_cast<HWND>(container.hwnd());
+    int size = twipsToPixelsX(kDefaultSize);
+    surface.hwnd = CreateWindowExW(0, childClass(), L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, size,
+                                   twipsToPixelsY(kDefaultSize), parent, nullptr, instance(),
+                                   static_cast<NativeWindow*>(this));
+    applyFrame();
+    surface.cls();
+}
+
+PictureBox::Impl::~Impl() {
+    if (surface.hwnd) DestroyWindow(surface.hwnd);
+}
+
+void PictureBox::Impl::detached(HWND) { surface.hwnd = nullptr; }
+
+void PictureBox::Impl::applyFrame() {
+    HWND hwnd = surface.hwnd;
+    if (!hwnd) return;
+    LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_BORDER);
+    LONG_PTR ex = GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
+    if (borderStyle == 1) {
+        if (appearance == 1) {
+            ex |= WS_EX_CLIENTEDGE;
+        } else {
+            style |= WS_BORDER;
+        }
+    }
+    SetWindowLongPtrW(hwnd, GWL_STYLE, style);
+    SetWindowLongPtrW(hwnd, GWL_EXSTYLE, ex);
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    surface.resizeBuffer(client.right, client.bottom);
+}
+
+RECT PictureBox::Impl::rectInContainer() const {
+    RECT r{};
+    if (!surface.hwnd) return r;
+    GetWindowRect(surface.hwnd, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(surface.hwnd), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool PictureBox::Impl::handle(HWND hwnd, UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            surface.paintTo(dc, ps.rcPaint);
+            EndPaint(hwnd, &ps);
+            return true;
+        }
+        case WM_ERASEBKGND:
+            result = 1;
+            return true;
+        case WM_SIZE:
+            surface.resizeBuffer(LOWORD(lParam), HIWORD(lParam));
+            return false;
+        case WM_MOUSEACTIVATE:
+            if (container.style() == FormStyle::Shaped) {
+                result = MA_NOACTIVATE;
+                return true;
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
+PictureBox::PictureBox(Form& container, std::string name)
+    : Surface(std::move(name)), m_impl(std::make_unique<Impl>(*this, container)) {}
+
+PictureBox::~PictureBox() = default;
+
+int PictureBox::appearance() const { return m_impl->appearance; }
+void PictureBox::setAppearance(int appearance) {
+    m_impl->appearance = appearance;
+    m_impl->applyFrame();
+}
+int PictureBox::borderStyle() const { return m_impl->borderStyle; }
+void PictureBox::setBorderStyle(int style) {
+    m_impl->borderStyle = style;
+    m_impl->applyFrame();
+}
+Form& PictureBox::container() const { return m_impl->container; }
+
+float PictureBox::left() const { return pixelsToTwipsX(m_impl->rectInContainer().left); }
+float PictureBox::top() const { return pixelsToTwipsY(m_impl->rectInContainer().top); }
+float PictureBox::width() const {
+    RECT r = m_impl->rectInContainer();
+    return pixelsToTwipsX(r.right - r.left);
+}
+float PictureBox::height() const {
+    RECT r = m_impl->rectInContainer();
+    return pixelsToTwipsY(r.bottom - r.top);
+}
+void PictureBox::setLeft(float twips) {
+    RECT r = m_impl->rectInContainer();
+    SetWindowPos(m_impl->surface.hwnd, nullptr, twipsToPixelsX(twips), r.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+void PictureBox::setTop(float twips) {
+    RECT r = m_impl->rectInContainer();
+    SetWindowPos(m_impl->surface.hwnd, nullptr, r.left, twipsToPixelsY(twips), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+void PictureBox::setWidth(float twips) {
+    RECT r = m_impl->rectInContainer();
+    SetWindowPos(m_impl->surface.hwnd, nullptr, 0, 0, std::max(twipsToPixelsX(twips), 0),
+                 r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+void PictureBox::setHeight(float twips) {
+    RECT r = m_impl->rectInContainer();
+    SetWindowPos(m_impl->surface.hwnd, nullptr, 0, 0, r.right - r.left,
+                 std::max(twipsToPixelsY(twips), 0), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+int PictureBox::widthPixels() const {
+    RECT r = m_impl->rectInContainer();
+    return r.right - r.left;
+}
+int PictureBox::heightPixels() const {
+    RECT r = m_impl->rectInContainer();
+    return r.bottom - r.top;
+}
+bool PictureBox::visible() const {
+    // The box's own flag, whether or not its container is shown.
+    return m_impl->surface.hwnd &&
+           (GetWindowLongPtrW(m_impl->surface.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+void PictureBox::setVisible(bool visible) {
+    if (m_impl->surface.hwnd) ShowWindow(m_impl->surface.hwnd, visible ? SW_SHOWNA : SW_HIDE);
+}
+Color PictureBox::backColor() const { return m_impl->surface.backColor(); }
+void PictureBox::setBackColor(Color color) { m_impl->surface.setBackColor(color); }
+Color PictureBox::foreColor() const { return m_impl->surface.foreColor(); }
+void PictureBox::setForeColor(Color color) { m_impl->surface.setForeColor(color); }
+std::string PictureBox::fontName() const { return m_impl->surface.fontName(); }
+void PictureBox::setFontName(const std::string& name) { m_impl->surface.setFontName(name); }
+float PictureBox::fontSize() const { return m_impl->surface.fontSize(); }
+void PictureBox::setFontSize(float points) { m_impl->surface.setFontSize(points); }
+bool PictureBox::fontBold() const { return m_impl->surface.fontBold(); }
+void PictureBox::setFontBold(bool bold) { m_impl->surface.setFontBold(bold); }
+bool PictureBox::autoRedraw() const { return m_impl->surface.autoRedraw(); }
+void PictureBox::setAutoRedraw(bool on) { m_impl->surface.setAutoRedraw(on); }
+void PictureBox::cls() { m_impl->surface.cls(); }
+float PictureBox::currentX() const { return m_impl->surface.currentX(); }
+float PictureBox::currentY() const { return m_impl->surface.currentY(); }
+void PictureBox::setCurrentX(float twips) { m_impl->surface.setCurrentX(twips); }
+void PictureBox::setCurrentY(float twips) { m_impl->surface.setCurrentY(twips); }
+void PictureBox::print(const std::string& text) { m_impl->surface.print(text); }
+float PictureBox::textWidth(const std::string& text) const {
+    return m_impl->surface.textWidth(text);
+}
+void PictureBox::line(float x1, float y1, float x2, float y2, Color color) {
+    m_impl->surface.line(x1, y1, x2, y2, color);
+}
+void PictureBox::paintPicture(const Picture& picture, float x, float y) {
+    m_impl->surface.paintPicture(picture, x, y);
+}
+void PictureBox::selectClip(const Region& clip) { m_impl->surface.selectClip(clip); }
+void PictureBox::clearClip() { m_impl->surface.clearClip(); }
+bool PictureBox::hasClip() const { return m_impl->surface.hasClip(); }
+std::uintptr_t PictureBox::hwnd() const {
+    return reinterpret_cast<std::uintptr_t>(m_impl->surface.hwnd);
+}
+bool PictureBox::setWindowRegion(Region&& region, bool redraw) {
+    return m_impl->surface.setWindowRegion(std::move(region), redraw);
+}
+std::optional<Region> PictureBox::windowRegion() const { return m_impl->surface.windowRegion(); }
+Color PictureBox::backBufferPixel(int x, int y) const { return m_impl->surface.pixel(x, y); }
+
+}  // namespace platform

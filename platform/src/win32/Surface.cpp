@@ -1,0 +1,7 @@
+#include "platform/Surface.h"
+
+namespace platform {
+
+Surface::~Surface() = default;
+
+}  // namespace platform

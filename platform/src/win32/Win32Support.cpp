@@ -1,0 +1,170 @@
+#include "win32/Win32Support.h"
+
+#include <cmath>
+#include <limits>
+
+#include "platform/Screen.h"
+#include "win32/NativeWindow.h"
+
+namespace platform::win32 {
+
+namespace {
+
+constexpr wchar_t kTopLevelClass[] = L"KiprunForm";
+constexpr wchar_t kChildClass[] = L"KiprunChild";
+constexpr wchar_t kHostClass[] = L"KiprunHost";
+
+int nearestInt(double value) {
+    if (!std::isfinite(value)) return 0;
+    // nearbyint rounds an exact half to the even neighbour in the default rounding mode.
+    double r = std::nearbyint(value);
+    if (r > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+    if (r < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+    return static_cast<int>(r);
+}
+
+void registerClasses() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    // No CS_DBLCLKS: two quick clicks on the control button are two presses, not a double click.
+    wc.style = 0;
+    wc.lpfnWndProc = &NativeWindow::windowProc;
+    wc.hInstance = instance();
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.hbrBackground = nullptr;
+    wc.hIcon = programIcon(false);
+    wc.hIconSm = programIcon(true);
+    wc.lpszClassName = kTopLevelClass;
+    RegisterClassExW(&wc);
+
+    wc.hIcon = nullptr;
+    wc.hIconSm = nullptr;
+    wc.lpszClassName = kChildClass;
+    RegisterClassExW(&wc);
+
+    wc.lpfnWndProc = &hostWindowProc;
+    wc.lpszClassName = kHostClass;
+    RegisterClassExW(&wc);
+}
+
+int CALLBACK noteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM data) {
+    *reinterpret_cast<bool*>(data) = true;
+    return 0;
+}
+
+bool faceInstalled(const std::wstring& face) {
+    LOGFONTW lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    HDC dc = GetDC(nullptr);
+    bool found = false;
+    EnumFontFamiliesExW(dc, &lf, &noteFace, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, dc);
+    return found;
+}
+
+// Metric-compatible stand-ins for the Japanese system faces, for systems without them.
+std::wstring installedFace(const std::string& faceName) {
+    std::wstring face = widen(faceName);
+    if (face.empty() || faceInstalled(face)) return face;
+    struct Substitute {
+        const char* name;
+        const wchar_t* replacement;
+    };
+    static const Substitute kSubstitutes[] = {
+        {"ＭＳ Ｐゴシック", L"IPAPGothic"}, {"ＭＳ ゴシック", L"IPAGothic"},
+        {"ＭＳ Ｐ明朝", L"IPAPMincho"},     {"ＭＳ 明朝", L"IPAMincho"},
+        {"MS PGothic", L"IPAPGothic"},      {"MS Gothic", L"IPAGothic"},
+    };
+    for (const auto& s : kSubstitutes) {
+        if (faceName == s.name && faceInstalled(s.replacement)) return s.replacement;
+    }
+    return face;
+}
+
+}  // namespace
+
+std::wstring widen(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+std::string narrow(std::wstring_view wide) {
+    if (wide.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+std::string toAnsi(std::string_view utf8) {
+    std::wstring wide = widen(utf8);
+    if (wide.empty()) return {};
+    int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+
+int twipsToPixelsX(double twips) { return nearestInt(twips / Screen::twipsPerPixelX()); }
+int twipsToPixelsY(double twips) { return nearestInt(twips / Screen::twipsPerPixelY()); }
+float pixelsToTwipsX(int pixels) { return static_cast<float>(pixels * Screen::twipsPerPixelX()); }
+float pixelsToTwipsY(int pixels) { return static_cast<float>(pixels * Screen::twipsPerPixelY()); }
+
+const wchar_t* topLevelClass() {
+    registerClasses();
+    return kTopLevelClass;
+}
+
+const wchar_t* childClass() {
+    registerClasses();
+    return kChildClass;
+}
+
+HWND hostWindow() {
+    static HWND host = nullptr;
+    if (!host || !IsWindow(host)) {
+        registerClasses();
+        host = CreateWindowExW(WS_EX_TOOLWINDOW, kHostClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                               nullptr, instance(), nullptr);
+    }
+    return host;
+}
+
+HFONT createFont(const std::string& faceName, float points, bool bold) {
+    std::wstring face = installedFace(faceName);
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    LOGFONTW lf{};
+    lf.lfHeight = -nearestInt(points * dpi / 72.0);
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    return CreateFontIndirectW(&lf);
+}
+
+HICON programIcon(bool small) {
+    int size = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
+    HANDLE icon = LoadImageW(instance(), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0);
+    if (icon) return static_cast<HICON>(icon);
+    return LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,47 @@
+#pragma once
+// Helpers of the Win32 backend: text conversion between the program's UTF-8 and the wide
+// strings of the Win32 calls, unit conversion, the window classes and the hidden host window,
+// and fonts by the program's face names. Internal to the window layer.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace platform::win32 {
+
+// UTF-8 to UTF-16 and back (MultiByteToWideChar / WideCharToMultiByte with CP_UTF8), so the
+// Japanese captions show whatever the system's ANSI code page is.
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view wide);
+// UTF-8 to the system's ANSI code page, for the ...A calls.
+std::string toAnsi(std::string_view utf8);
+
+HINSTANCE instance();
+
+// Twips to whole pixels (nearest, an exact half to the even neighbour) and back, with the
+// screen's twips per pixel.
+int twipsToPixelsX(double twips);
+int twipsToPixelsY(double twips);
+float pixelsToTwipsX(int pixels);
+float pixelsToTwipsY(int pixels);
+
+// Window classes: top-level windows and child controls share one window procedure that hands
+// every message to the NativeWindow stored with the window.
+const wchar_t* topLevelClass();
+const wchar_t* childClass();
+// A hidden top-level window that owns the program's dialogs (so they stay out of the taskbar)
+// and receives the system clock's timer messages.
+HWND hostWindow();
+// The host window's procedure (the system clock's timers).
+LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// A font by the program's face name and size in points. A face the system lacks is replaced
+// by a metric-compatible installed one where one is known, else left to the font mapper with
+// the Japanese character set so Japanese text still finds glyphs.
+HFONT createFont(const std::string& faceName, float points, bool bold);
+
+// The program's icon from the executable's resources (id 1), or the system's default icon.
+HICON programIcon(bool small);
+
+}  // namespace platform::win32

@@ -1,0 +1,118 @@
+// The test world on the Win32 backend: real (hidden until shown) Win32 windows, a virtual
+// clock, a fixed screen, a temporary settings folder and recorded message boxes and ends.
+
+#include "platform/testing/TestEnvironment.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "platform/Application.h"
+#include "platform/Form.h"
+#include "platform/Menu.h"
+
+namespace platform::testing {
+
+namespace {
+
+std::string makeTemporaryFolder() {
+    static std::atomic<unsigned> counter{0};
+    char base[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathA(MAX_PATH, base);
+    std::string root = n ? std::string(base, n) : std::string(".\\");
+    if (!root.empty() && root.back() != '\\' && root.back() != '/') root += '\\';
+    for (;;) {
+        std::string folder = root + "kiprun-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(counter++);
+        if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return root.substr(0, root.size() - 1);
+    }
+}
+
+void removeFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeFolder(path);
+            } else {
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// The program's own never-seeded sequence from its start, so every test draws the numbers a
+// freshly started program would, whatever ran before it in the process.
+std::vector<float> freshProgramSequence() {
+    constexpr std::size_t kValues = 1 << 16;
+    DefaultRandomSource source;
+    std::vector<float> values(kValues);
+    for (float& v : values) v = source.next();
+    return values;
+}
+
+}  // namespace
+
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "DskKPR";
+    static char* argv[] = {name, nullptr};
+    static Application application(argc, argv);
+}
+
+TestEnvironment::TestEnvironment(ScreenMetrics screen)
+    : m_random(std::make_unique<SequenceRandomSource>(freshProgramSequence())) {
+    ensureApplication();
+    setClock(&m_clock);
+    Screen::setFixed(screen);
+    m_folder = makeTemporaryFolder();
+    Application::setPathForTests(m_folder, "DskKPR");
+    setMessageBoxHandler([this](const std::string& text) { m_messages.push_back(text); });
+    setEndHandler([this] {
+        ++m_endCount;
+        resetFormsForTests();
+    });
+    // Without a scripted answer a popup menu closes with nothing chosen.
+    setPopupMenuHandler([](MenuItem&) -> MenuItem* { return nullptr; });
+    setRandomSource(m_random.get());
+}
+
+TestEnvironment::~TestEnvironment() {
+    resetFormsForTests();
+    setRandomSource(nullptr);
+    setPopupMenuHandler(nullptr);
+    setEndHandler(nullptr);
+    setMessageBoxHandler(nullptr);
+    setClock(nullptr);
+    Screen::setFixed(std::nullopt);
+    removeFolder(m_folder);
+}
+
+std::string TestEnvironment::iniPath() const {
+    // Spelt as the toolkit spells the settings path, so the two compare equal.
+    return m_folder + "/DskKPR.ini";
+}
+
+void TestEnvironment::setPopupChoice(std::function<MenuItem*(MenuItem& menu)> choose) {
+    if (!choose) {
+        setPopupMenuHandler([](MenuItem&) -> MenuItem* { return nullptr; });
+        return;
+    }
+    setPopupMenuHandler(std::move(choose));
+}
+
+void TestEnvironment::setRandomSequence(std::vector<float> values) {
+    m_random = std::make_unique<SequenceRandomSource>(std::move(values));
+    setRandomSource(m_random.get());
+}
+
+}  // namespace platform::testing
