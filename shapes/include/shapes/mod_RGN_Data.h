@@ -17,6 +17,7 @@ struct RGNRect {
     std::int32_t top;
     std::int32_t right;
     std::int32_t bottom;
+    bool operator==(const RGNRect&) const = default;
 };
 
 template <std::size_t N>

@@ -1,0 +1,20 @@
+#pragma once
+// Draws a posed golfer as a one-pixel outline figure: head, trunk, arms and legs are outlined
+// solids whose inside keeps the white of the ground, the club a line with a small filled head.
+// Hidden lines are removed per pixel, nearer parts covering farther ones.
+
+#include "GolferSkeleton.h"
+#include "SpriteImage.h"
+
+namespace shapes::tooling {
+
+struct GolferDrawing {
+    SpriteImage image;  // 79 x 96, palette 0 black (figure), 1 white (ground)
+    int clubHeadX = 0;  // pixel of the club head's centre
+    int clubHeadY = 0;
+    bool clubHeadVisible = false;
+};
+
+GolferDrawing drawGolfer(const GolferSkeleton& skeleton);
+
+}  // namespace shapes::tooling
