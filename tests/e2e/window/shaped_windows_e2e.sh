@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Shaped windows of the window layer on a real X server: the server's bounding shapes and
+# positions, the taskbar and pager states, the pixels on the screen, and where clicks go.
+# Usage: shaped_windows_e2e.sh APP XSHAPE ARTIFACTS_DIR   (DISPLAY set; KIPRUN_E2E_WM none|openbox)
+set -uo pipefail
+app=$1 xshape=$2 artifacts=$3
+wm=${KIPRUN_E2E_WM:-none}
+[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: skipped"; exit 77; }
+mkdir -p "$artifacts"
+
+work=$(mktemp -d)
+log=$work/app.log
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+"$app" "$log" >"$work/app.out" 2>&1 &
+app_pid=$!
+for _ in $(seq 100); do grep -q '^ready$' "$log" 2>/dev/null && break; sleep 0.1; done
+grep -q '^ready$' "$log" || { cat "$work/app.out"; echo "FAIL: the program did not get ready"; exit 1; }
+
+window_id() { awk -v n="$1" '$1 == "window" && $2 == n { print $3 }' "$log"; }
+
+# check_window NAME X Y WIDTH HEIGHT "RECT;RECT;..." with each RECT "x y w h"
+check_window() {
+  local name=$1 x=$2 y=$3 w=$4 h=$5 rects=$6 id out
+  id=$(window_id "$name")
+  out=$("$xshape" --id "$id" --wait 3) || { fail "$name ($id) is not mapped"; return; }
+  echo "$out" >"$artifacts/shaped-windows-$wm-$name.txt"
+  local position size shape state
+  position=$(echo "$out" | awk '$1 == "position" { print $2, $3 }')
+  size=$(echo "$out" | awk '$1 == "size" { print $2, $3 }')
+  shape=$(echo "$out" | awk '$1 == "rect" { print $2, $3, $4, $5 }' | sort | paste -sd';')
+  state=$(echo "$out" | awk '$1 == "state"')
+  [ "$position" = "$x $y" ] || fail "$name at $position, put at $x $y"
+  [ "$size" = "$w $h" ] || fail "$name is $size, not $w $h"
+  local expected
+  expected=$(echo "$rects" | tr ';' '\n' | sort | paste -sd';')
+  [ "$shape" = "$expected" ] || fail "$name's shape is '$shape', not '$expected'"
+  [[ $state == *_NET_WM_STATE_SKIP_TASKBAR* ]] || fail "$name is in the taskbar: $state"
+  [[ $state == *_NET_WM_STATE_SKIP_PAGER* ]] || fail "$name is in the pager: $state"
+  [[ $state == *_NET_WM_STATE_ABOVE* ]] && fail "$name is kept on top: $state"
+}
+
+check_window frmRing 0 0 80 80 "0 0 80 20;0 20 20 40;60 20 20 40;0 60 80 20"
+check_window frmL 200 700 80 60 "0 0 20 40;0 40 80 20"
+check_window frmBelow 0 0 360 768 "0 0 360 768"
+
+shot=$artifacts/shaped-windows-$wm.png
+/usr/bin/import -window root "$shot" || fail "no screenshot"
+pixel() { /usr/bin/convert "$shot" -crop "1x1+$1+$2" -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | head -1; }
+check_pixel() {
+  local got
+  got=$(pixel "$1" "$2")
+  [ "$got" = "$3" ] || fail "pixel $1,$2 is $got, not $3 ($4)"
+}
+check_pixel 10 10 '#0000FF' "the ring"
+check_pixel 40 40 '#808080' "the window beneath, through the ring's hole"
+check_pixel 205 705 '#FF0000' "the L's stem"
+check_pixel 260 710 '#808080' "the window beneath, beside the L's stem"
+check_pixel 275 755 '#FF0000' "the L's foot"
+check_pixel 500 500 '#000000' "the desktop, beside every window"
+
+# Presses inside a shape reach the shaped window; outside it, the window beneath.
+presses=0
+click() {
+  local x=$1 y=$2 button=$3 expected=$4
+  xdotool mousemove "$x" "$y" click "$button"
+  presses=$((presses + 1))
+  for _ in $(seq 30); do [ "$(grep -c '^press' "$log")" -ge "$presses" ] && break; sleep 0.1; done
+  local got
+  got=$(grep '^press' "$log" | sed -n "${presses}p")
+  [ "$got" = "press $expected" ] || fail "click at $x,$y gave '$got', not 'press $expected'"
+}
+click 10 10 1 "frmRing 1 10 10"
+click 210 750 1 "frmL 1 10 50"
+click 215 705 3 "frmL 2 15 5"
+click 40 40 1 "frmBelow 1 40 40"
+click 260 710 1 "frmBelow 1 260 710"
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures failures under window manager '$wm'; screenshot $shot"
+  exit 1
+fi
+echo "shaped windows as put under window manager '$wm'; screenshot $shot"
