@@ -15,6 +15,8 @@ enum class ErrorCode : int {
     kOverflow = 6,
     kSubscriptOutOfRange = 9,
     kInvalidArgument = 5,
+    // A window's load event unloaded the window before the reference that loaded it returned.
+    kObjectUnloaded = 364,
 };
 
 class RuntimeError : public std::runtime_error {
