@@ -32,6 +32,10 @@ namespace platform {
 class MenuItem;
 class Picture;
 
+// Ends the program (Application.h). Declared before the friend declarations below, which must
+// not be the first declaration of a [[noreturn]] function.
+[[noreturn]] void end();
+
 enum class FormStyle { Shaped, Dialog };
 
 inline constexpr int kLeftButton = 1;
@@ -169,6 +173,8 @@ private:
     friend void unload(Form& form);
     friend void end();
     friend void resetFormsForTests();
+    // Destroys the native window without running any handler and marks the window unloaded.
+    static void closeWithoutHandlers(Form& form);
     std::type_index m_type;
     Factory m_factory;
     Form* m_current = nullptr;
