@@ -1,0 +1,82 @@
+# Shell helpers for driving the real program on an X server: start it from a folder of its own,
+# find its scene windows by their size, click as a person would, and read CPU and memory
+# figures from /proc. Sourced by the end-to-end tests and the benchmark; needs DISPLAY.
+
+# The sizes of the scene windows in pixels at 15 twips per pixel (96 dpi).
+KIPRUN_GOLFER_SIZE="79x96"
+KIPRUN_BUTTON_SIZE="18x22"
+KIPRUN_HOLE_SIZE="12x8"
+KIPRUN_BALL_SIZE="7x7"
+KIPRUN_GAUGE_SIZE="79x17"
+
+# kiprun_free_display FIRST LAST: prints the first display number in FIRST..LAST whose socket
+# and lock file do not exist.
+kiprun_free_display() {
+  local n
+  for n in $(seq "$1" "$2"); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      echo ":$n"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# kiprun_now_ms: milliseconds of the monotonic-enough wall clock.
+kiprun_now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+# kiprun_windows PID: one line per mapped top-level window of the process:
+# "ID X Y WIDTHxHEIGHT".
+kiprun_windows() {
+  local id
+  for id in $(xdotool search --all --onlyvisible --pid "$1" '' 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+    echo "$id $X $Y ${WIDTH}x${HEIGHT}"
+  done
+}
+
+# kiprun_window_of_size PID SIZE: the first mapped window of that size, as "ID X Y SIZE".
+kiprun_window_of_size() {
+  kiprun_windows "$1" | awk -v size="$2" '$4 == size { print; exit }'
+}
+
+# kiprun_scene_mapped PID: succeeds when the golfer, the button, the hole and the ball are all
+# mapped.
+kiprun_scene_mapped() {
+  local list
+  list=$(kiprun_windows "$1")
+  local size
+  for size in "$KIPRUN_GOLFER_SIZE" "$KIPRUN_BUTTON_SIZE" "$KIPRUN_HOLE_SIZE" "$KIPRUN_BALL_SIZE"; do
+    echo "$list" | awk -v size="$size" '$4 == size { found = 1 } END { exit !found }' || return 1
+  done
+}
+
+# kiprun_click_window PID SIZE BUTTON: clicks the middle of the window of that size.
+kiprun_click_window() {
+  local line
+  line=$(kiprun_window_of_size "$1" "$2")
+  [ -n "$line" ] || return 1
+  local x y w h
+  read -r _ x y _ <<<"$line"
+  w=${2%x*}
+  h=${2#*x}
+  xdotool mousemove "$((x + w / 2))" "$((y + h / 2))" click "$3"
+}
+
+# kiprun_cpu_ticks PID: user + system clock ticks the process has used.
+kiprun_cpu_ticks() {
+  awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null
+}
+
+# kiprun_peak_rss_kb PID: the process's peak resident set (VmHWM), kB.
+kiprun_peak_rss_kb() {
+  awk '/^VmHWM:/ { print $2 }' "/proc/$1/status" 2>/dev/null
+}
+
+# kiprun_cpu_percent TICKS_BEFORE TICKS_AFTER MILLISECONDS: percent of one core.
+kiprun_cpu_percent() {
+  local hz
+  hz=$(getconf CLK_TCK)
+  awk -v a="$1" -v b="$2" -v ms="$3" -v hz="$hz" \
+    'BEGIN { printf "%.1f", (b - a) * 100000.0 / hz / ms }'
+}
