@@ -18,6 +18,7 @@ GolferPose GolferPose::fromValues(const std::array<double, kValueCount>& v) {
     p.grip = {v[8], v[9], v[10]};
     p.clubDir = normalized(Vec3{v[11], v[12], v[13]});
     p.trailHeel = v[14];
+    p.headTurn = v[15];
     return p;
 }
 

@@ -15,11 +15,12 @@ struct GolferPose {
     double spineSide;     // sideways bend, positive towards the target
     double shoulderTurn;  // about the tilted spine; positive as pelvisTurn
     double headTilt;      // how far the head bows below the line of the spine
+    double headTurn;      // the head turning to follow the ball, towards the target
     Vec3 grip;            // top of the grip, where the lead hand holds the club
     Vec3 clubDir;         // unit vector from the grip towards the club head
     double trailHeel;     // 0 flat on the ground, 1 the trail heel fully raised
 
-    static constexpr std::size_t kValueCount = 15;
+    static constexpr std::size_t kValueCount = 16;
     std::array<double, kValueCount> values() const;
     static GolferPose fromValues(const std::array<double, kValueCount>& v);
 };

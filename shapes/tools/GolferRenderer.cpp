@@ -16,8 +16,7 @@ constexpr int kWidth = 79;
 constexpr int kHeight = 96;
 enum Group : int {
     kNone = PartCanvas::kNoPart,
-    kLeadLeg,
-    kTrailLeg,
+    kLegs,  // both legs as one solid: in side view they mostly cover each other
     kTrunk,
     kHead,
     kLeadArm,
@@ -50,19 +49,19 @@ GolferDrawing drawGolfer(const GolferSkeleton& s) {
     };
 
     for (int side = 0; side < 2; ++side) {
-        const Group leg = side == 0 ? kLeadLeg : kTrailLeg;
+        const Group leg = kLegs;
         capsule(s.hip[side], s.knee[side], 3.6, 2.9, leg);
         capsule(s.knee[side], s.ankle[side], 2.8, 1.9, leg);
-        capsule(s.heel[side], s.toe[side], 1.6, 1.5, leg);
-        capsule(s.ankle[side], s.heel[side] + (s.toe[side] - s.heel[side]) * 0.35, 1.9, 1.6, leg);
+        capsule(s.heel[side], s.toe[side], 1.7, 1.5, leg);
+        capsule(s.ankle[side], s.heel[side] + (s.toe[side] - s.heel[side]) * 0.4, 2.0, 1.7, leg);
     }
 
     const Vec3 waist = s.pelvis - s.spineAxis * 1.5;
     const Vec3 chest = s.neck - s.spineAxis * 4.5;
     const double hipWidth =
-        apparentHalfWidth(s.pelvisFacing, 4.6, s.hipAxis, 5.2, waist, s.pelvis + s.spineAxis * 6);
+        apparentHalfWidth(s.pelvisFacing, 4.8, s.hipAxis, 5.2, waist, s.pelvis + s.spineAxis * 6);
     const double chestWidth =
-        apparentHalfWidth(s.chestFacing, 4.8, s.shoulderAxis, 6.0, s.pelvis, chest);
+        apparentHalfWidth(s.chestFacing, 5.2, s.shoulderAxis, 6.0, s.pelvis, chest);
     capsule(waist, chest, hipWidth, chestWidth, kTrunk);
 
     capsule(s.neck - s.spineAxis * 1.0, s.headCentre, 1.8, 1.8, kHead);
@@ -84,6 +83,38 @@ GolferDrawing drawGolfer(const GolferSkeleton& s) {
     image.setPaletteEntry(1, Rgb{255, 255, 255});
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) image.setIndex(x, y, canvas.isOutline(x, y) ? 0 : 1);
+    }
+
+    // The cap: its lower edge as a line across the head and its peak reaching out in front.
+    {
+        const CanvasPoint c = toScreen(s.headCentre);
+        const CanvasPoint up = toScreen(s.headCentre + s.headUp);
+        const CanvasPoint ahead = toScreen(s.headCentre + s.headFacing);
+        const double ux = up.x - c.x, uy = up.y - c.y;
+        const double fx = ahead.x - c.x, fy = ahead.y - c.y;
+        const double r = M::kHeadRadius;
+        auto onHead = [&](int x, int y) { return canvas.part(x, y) == kHead; };
+        auto nearestOnHead = [&](int x, int y) {
+            return onHead(x, y) && canvas.depth(x, y) <= s.headCentre.z;
+        };
+        const double brim = 0.15 * r;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                if (!nearestOnHead(x, y)) continue;
+                const double along = (x + 0.5 - c.x) * ux + (y + 0.5 - c.y) * uy;
+                if (std::abs(along - brim) <= 0.5) image.setIndex(x, y, 0);
+            }
+        }
+        const double peak = std::sqrt(fx * fx + fy * fy);
+        if (peak > 0.3) {
+            const double bx = c.x + ux * brim + fx * r * 0.9;
+            const double by = c.y + uy * brim + fy * r * 0.9;
+            for (double t = 0; t <= 1.0; t += 0.1) {
+                const int x = static_cast<int>(std::floor(bx + fx * 3.2 * t));
+                const int y = static_cast<int>(std::floor(by + fy * 3.2 * t));
+                if (image.contains(x, y) && canvas.part(x, y) == kNone) image.setIndex(x, y, 0);
+            }
+        }
     }
 
     // The club: a one-pixel line from the grip to the head, hidden where a part of the body lies

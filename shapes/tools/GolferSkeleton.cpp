@@ -51,8 +51,8 @@ GolferSkeleton GolferSkeleton::posed(const GolferPose& pose) {
     for (int side = 0; side < 2; ++side) {
         const double sign = side == 0 ? 1.0 : -1.0;
         s.hip[side] = s.pelvis + s.hipAxis * (sign * M::kHipHalf);
-        // Knees point over the toes, a little towards the pelvis' facing.
-        const Vec3 pole = normalized(Vec3{1, 0, 0} * 1.5 + s.pelvisFacing);
+        // Knees follow the hips' turn: at the finish they point at the target.
+        const Vec3 pole = normalized(Vec3{0.4, 0, 0} + s.pelvisFacing);
         s.knee[side] = solveMiddleJoint(s.hip[side], s.ankle[side], M::kThigh, M::kShin, pole);
     }
 
@@ -74,7 +74,9 @@ GolferSkeleton GolferSkeleton::posed(const GolferPose& pose) {
     const double bow = radians(pose.headTilt);
     const Vec3 headDir = normalized(axis * std::cos(bow) + forward * std::sin(bow));
     s.headCentre = s.neck + headDir * (M::kNeck + M::kHeadRadius * 0.8);
-    s.headFacing = normalized(cross(headDir, lead));
+    s.headUp = headDir;
+    // The face looks down at the ball, then turns with the ball's flight towards the target.
+    s.headFacing = rotated(normalized(cross(headDir, lead)), up, -radians(pose.headTurn));
 
     // Hands on the grip, the club along its direction.
     s.gripTop = pose.grip;

@@ -10,7 +10,7 @@ namespace shapes::tooling {
 struct GolferSkeleton {
     // Index 0 is the lead side (the golfer's left, away from the viewer), 1 the trail side.
     Vec3 heel[2], toe[2], ankle[2], knee[2], hip[2];
-    Vec3 pelvis, spineAxis, neck, headCentre, headFacing;
+    Vec3 pelvis, spineAxis, neck, headCentre, headUp, headFacing;  // headUp, headFacing: unit
     Vec3 shoulder[2], elbow[2], hand[2];
     Vec3 chestFacing, shoulderAxis, hipAxis, pelvisFacing;
     Vec3 gripTop, clubHead;
@@ -22,7 +22,7 @@ struct GolferSkeleton {
 struct GolferMeasures {
     static constexpr double kAnkleX = 31.5;
     static constexpr double kAnkleHeight = 3.0;
-    static constexpr double kHeelBack = 4.0;
+    static constexpr double kHeelBack = 3.5;
     static constexpr double kToeFront = 6.5;
     static constexpr double kStanceHalf = 5.0;
     static constexpr double kThigh = 17.0;
