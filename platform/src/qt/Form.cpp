@@ -87,6 +87,9 @@ Form::Impl::Impl(Form& form, FormStyle style)
         this->form.dispatchMouseDown(button, shift, qt::toTwipsX(at.x()), qt::toTwipsY(at.y()));
     };
     w->onCloseRequest = [this] { dispatch([this] { unload(this->form); }); };
+    w->onMoved = [this] {
+        if (placementsToUndo > 0 && surface.restorePosition()) --placementsToUndo;
+    };
     w->onPaintOverlay = [this](QPainter& painter) {
         for (const auto& [name, line] : lines) line->impl()->paint(painter);
     };
@@ -183,6 +186,7 @@ void Form::centerOnScreen() {
 void Form::show() {
     QWidget* w = m_impl->widget();
     if (w == nullptr) return;
+    if (!w->isVisible() && m_impl->style == FormStyle::Shaped) m_impl->placementsToUndo = 2;
     w->show();
     qt::x11::flush();
 }

@@ -29,6 +29,9 @@ struct Form::Impl {
     std::string caption = "Form1";
     qt::SurfaceCore surface;
     bool destroyed = false;
+    // Moves a newly shown window may still undo: a window manager places a window it takes on
+    // (openbox shifts one at 0, 0 below its top panel) and only honours later moves.
+    int placementsToUndo = 0;
 
     std::vector<std::unique_ptr<PictureBox>> pictureBoxes;
     std::vector<std::unique_ptr<Label>> labels;

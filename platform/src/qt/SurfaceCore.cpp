@@ -67,30 +67,19 @@ void SurfaceCore::applyGeometry() {
     if (m_widget->size() != size) m_widget->resize(size);
 }
 
-float SurfaceCore::left() const {
-    if (!m_widget || m_widget->x() == toPixelsX(m_left)) return m_left;
-    return toTwipsX(m_widget->x());
+bool SurfaceCore::restorePosition() {
+    if (!m_widget) return false;
+    const QPoint position(toPixelsX(m_left), toPixelsY(m_top));
+    if (m_widget->pos() == position) return false;
+    m_widget->move(position);
+    x11::flush();
+    return true;
 }
 
-float SurfaceCore::top() const {
-    if (!m_widget || m_widget->y() == toPixelsY(m_top)) return m_top;
-    return toTwipsY(m_widget->y());
-}
-
-float SurfaceCore::width() const {
-    if (!m_widget || m_widget->width() == pixelSize().width()) return m_width;
-    return toTwipsX(m_widget->width());
-}
-
-float SurfaceCore::height() const {
-    if (!m_widget || m_widget->height() == pixelSize().height()) return m_height;
-    return toTwipsY(m_widget->height());
-}
-
-void SurfaceCore::setLeft(float twips) { setGeometry(twips, top(), width(), height()); }
-void SurfaceCore::setTop(float twips) { setGeometry(left(), twips, width(), height()); }
-void SurfaceCore::setWidth(float twips) { setGeometry(left(), top(), twips, height()); }
-void SurfaceCore::setHeight(float twips) { setGeometry(left(), top(), width(), twips); }
+void SurfaceCore::setLeft(float twips) { setGeometry(twips, m_top, m_width, m_height); }
+void SurfaceCore::setTop(float twips) { setGeometry(m_left, twips, m_width, m_height); }
+void SurfaceCore::setWidth(float twips) { setGeometry(m_left, m_top, twips, m_height); }
+void SurfaceCore::setHeight(float twips) { setGeometry(m_left, m_top, m_width, twips); }
 
 void SurfaceCore::setGeometry(float left, float top, float width, float height) {
     m_left = left;

@@ -33,19 +33,24 @@ public:
     // Lets the widget go (SurfaceWidget::dispose); the drawing state stays usable.
     void releaseWidget();
 
-    // Twips read back from the widget: the values last set while the widget still sits on
-    // the pixels they round to, else the widget's own pixels (the window system moved it).
-    float left() const;
-    float top() const;
-    float width() const;
-    float height() const;
+    // The twips last set, as the widget was told them. They are not taken back from the
+    // widget: on X11 the server confirms each move later, and a confirmation of an earlier
+    // move can arrive after the next one was requested.
+    float left() const { return m_left; }
+    float top() const { return m_top; }
+    float width() const { return m_width; }
+    float height() const { return m_height; }
     void setLeft(float twips);
     void setTop(float twips);
     void setWidth(float twips);
     void setHeight(float twips);
     void setGeometry(float left, float top, float width, float height);
+    // The whole pixels the twips round to, the size the widget and its back buffer have.
     int widthPixels() const;
     int heightPixels() const;
+    // Moves the widget back to the position last set when something else moved it (a window
+    // manager placing a new window); true when it had to.
+    bool restorePosition();
 
     Color backColor() const { return m_backColor; }
     void setBackColor(Color color);

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 
 #include "common/Backend.h"
@@ -44,6 +45,7 @@ void SurfaceWidget::dispose(SurfaceWidget* widget) {
     widget->onMousePress = nullptr;
     widget->onCloseRequest = nullptr;
     widget->onPaintOverlay = nullptr;
+    widget->onMoved = nullptr;
     widget->hide();
     // A handler running through dispatch may have been called from inside this widget's own
     // event handler (a click that unloads its window); deleting it now would pull the widget
@@ -83,6 +85,11 @@ void SurfaceWidget::closeEvent(QCloseEvent* event) {
     event->ignore();
     auto handler = onCloseRequest;
     handler();
+}
+
+void SurfaceWidget::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (onMoved) onMoved();
 }
 
 }  // namespace platform::qt

@@ -22,6 +22,8 @@ public:
     std::function<void(int button, int shift, QPoint position)> onMousePress;
     // The window system asks the window to close; when set, the close is left to the owner.
     std::function<void()> onCloseRequest;
+    // The widget's position changed (by the program or by the window system).
+    std::function<void()> onMoved;
     // Drawn above the back buffer (line controls, borders).
     std::function<void(QPainter&)> onPaintOverlay;
 
@@ -34,6 +36,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     const BackBuffer* m_buffer = nullptr;

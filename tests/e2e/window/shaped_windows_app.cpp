@@ -1,7 +1,8 @@
 // Puts shaped windows of the window layer on a real X server for the end-to-end driver
 // (shaped_windows_e2e.sh): a plain window underneath, an L shape and a ring. Every press on a
 // window is appended to the log as "press NAME BUTTON X Y" (pixels within the window); once the
-// windows stand where they belong the log gets "window NAME ID" lines and "ready".
+// windows stand where they belong the log gets the work area ("workarea LEFT TOP RIGHT BOTTOM"),
+// "window NAME ID" lines and "ready".
 //
 // Usage: shaped_windows_app LOG_FILE
 
@@ -106,6 +107,9 @@ int main(int argc, char** argv) {
     // Let the window manager take the windows on before the driver looks.
     for (int i = 0; i < 20; ++i) platform::clock().waitEvents(20);
 
+    const platform::Rect area = platform::Screen::workAreaPixels();
+    logLine("workarea " + std::to_string(area.left) + " " + std::to_string(area.top) + " " +
+            std::to_string(area.right) + " " + std::to_string(area.bottom));
     logWindow(below);
     logWindow(ring);
     logWindow(l);

@@ -48,6 +48,17 @@ check_window() {
   [[ $state == *_NET_WM_STATE_ABOVE* ]] && fail "$name is kept on top: $state"
 }
 
+# The work area: the screen less the panel margins the window manager reserves (a window
+# manager that has gone may leave its last _NET_WORKAREA on the root).
+case $wm in
+  openbox) expected_area="0 24 1024 738" ;;
+  *) expected_area=$(xprop -root _NET_WORKAREA 2>/dev/null |
+       awk -F'= ' 'NF > 1 { split($2, a, ", "); print a[1], a[2], a[1] + a[3], a[2] + a[4] }')
+     [ -n "$expected_area" ] || expected_area="0 0 1024 768" ;;
+esac
+area=$(awk '$1 == "workarea" { print $2, $3, $4, $5 }' "$log")
+[ "$area" = "$expected_area" ] || fail "work area $area, not $expected_area"
+
 check_window frmRing 0 0 80 80 "0 0 80 20;0 20 20 40;60 20 20 40;0 60 80 20"
 check_window frmL 200 700 80 60 "0 0 20 40;0 40 80 20"
 check_window frmBelow 0 0 360 768 "0 0 360 768"
