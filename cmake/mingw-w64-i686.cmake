@@ -32,9 +32,18 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Unicode Win32 calls by default; no min/max macros from <windows.h>; Windows 7 and later.
 add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# One small file: unused functions and data are dropped at link time and symbols stripped.
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--gc-sections")
+set(CMAKE_EXE_LINKER_FLAGS_MINSIZEREL_INIT "-s")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
-# Test executables run under Wine when ctest runs them on the build machine.
+# Test executables run under Wine when ctest runs them on the build machine. The 64-bit build
+# takes the 64-bit loader itself: Debian's wine wrapper prefers the 32-bit one when it is
+# installed, also where the host cannot execute it.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  find_program(KIPRUN_WINE NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+endif()
 find_program(KIPRUN_WINE NAMES wine)
 if(KIPRUN_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${KIPRUN_WINE})
