@@ -139,6 +139,13 @@ TEST_F(ProfileTest, KeepsTheFilesLineEndsAndMendsAMissingLastOne) {
     ASSERT_TRUE(write("COLOR", "1"));
     EXPECT_EQ(stored(), "[X]\r\na=1\r\n[DAVUZ]\r\nCOLOR=1\r\n");
 
+    // Cut after the CR of its last CR LF: the LF that completes it does not change the line.
+    store("[DAVUZ]\nCOLOR=1\r");
+    EXPECT_EQ(read(), "1");
+    ASSERT_TRUE(write("LEVEL", "2"));
+    EXPECT_EQ(stored(), "[DAVUZ]\nCOLOR=1\r\nLEVEL=2\n");
+    EXPECT_EQ(read(), "1");
+
     store("\xEF\xBB\xBF[DAVUZ]\nCOLOR=2\n");
     EXPECT_EQ(read(), "2");
     ASSERT_TRUE(write("COLOR", "3"));

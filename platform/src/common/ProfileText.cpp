@@ -50,7 +50,10 @@ ProfileText::ProfileText(std::string_view text) : m_text(text), m_lineEnd("\r\n"
     while (begin < text.size()) {
         const std::size_t newline = text.find('\n', begin);
         if (newline == std::string_view::npos) {
-            m_lines.push_back({begin, text.size(), text.size()});
+            // A last line cut after the CR of its CR LF ends there; it lacks only the LF.
+            const bool cutCrlf = text.back() == '\r';
+            m_lines.push_back({begin, cutCrlf ? text.size() - 1 : text.size(), text.size()});
+            m_lastLineCompletion = cutCrlf ? std::string_view("\n") : m_lineEnd;
             break;
         }
         const bool crlf = newline > begin && text[newline - 1] == '\r';
@@ -122,9 +125,7 @@ std::string ProfileText::withValue(std::string_view section, std::string_view ke
 
     result.append(m_text.substr(0, at));
     // A last line without its line end gets one before anything is added after it.
-    if (at == m_text.size() && !m_lines.empty() && m_lines.back().next == m_lines.back().end) {
-        result.append(m_lineEnd);
-    }
+    if (at == m_text.size()) result.append(m_lastLineCompletion);
     result.append(newLines);
     result.append(m_text.substr(at));
     return result;

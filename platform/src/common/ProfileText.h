@@ -47,6 +47,8 @@ private:
     std::string_view m_text;
     std::vector<Line> m_lines;
     std::string_view m_lineEnd;
+    // What the last line lacks of its line end: nothing, the LF after a CR, or a whole one.
+    std::string_view m_lastLineCompletion;
 };
 
 }  // namespace platform
