@@ -50,7 +50,7 @@ GolferDrawing drawGolfer(const GolferSkeleton& s) {
 
     for (int side = 0; side < 2; ++side) {
         const Group leg = kLegs;
-        capsule(s.hip[side], s.knee[side], 3.6, 2.9, leg);
+        capsule(s.hip[side], s.knee[side], 3.9, 3.0, leg);
         capsule(s.knee[side], s.ankle[side], 2.8, 1.9, leg);
         capsule(s.heel[side], s.toe[side], 1.7, 1.5, leg);
         capsule(s.ankle[side], s.heel[side] + (s.toe[side] - s.heel[side]) * 0.4, 2.0, 1.7, leg);
@@ -71,7 +71,7 @@ GolferDrawing drawGolfer(const GolferSkeleton& s) {
         const Group arm = side == 0 ? kLeadArm : kTrailArm;
         capsule(s.shoulder[side], s.elbow[side], 2.3, 2.0, arm);
         capsule(s.elbow[side], s.hand[side], 1.9, 1.7, arm);
-        capsule(s.hand[side], s.hand[side], 2.0, 2.0, arm);
+        capsule(s.hand[side], s.hand[side], 2.3, 2.3, arm);
     }
 
     GolferDrawing drawing;
@@ -83,6 +83,43 @@ GolferDrawing drawGolfer(const GolferSkeleton& s) {
     image.setPaletteEntry(1, Rgb{255, 255, 255});
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) image.setIndex(x, y, canvas.isOutline(x, y) ? 0 : 1);
+    }
+
+    {
+        drawing.bodyLeft = kWidth;
+        drawing.bodyRight = -1;
+        drawing.feetLeft = kWidth;
+        drawing.feetRight = -1;
+        int lowest = -1;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                if (image.index(x, y) != 0) continue;
+                drawing.bodyLeft = std::min(drawing.bodyLeft, x);
+                drawing.bodyRight = std::max(drawing.bodyRight, x);
+                lowest = y;
+            }
+        }
+        for (int y = std::max(0, lowest - 4); y <= lowest; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                if (image.index(x, y) != 0) continue;
+                drawing.feetLeft = std::min(drawing.feetLeft, x);
+                drawing.feetRight = std::max(drawing.feetRight, x);
+            }
+        }
+    }
+
+    // The belt: a line across the trunk where the trousers begin.
+    {
+        const CanvasPoint c = toScreen(s.pelvis + s.spineAxis * 2.5);
+        const CanvasPoint up = toScreen(s.pelvis + s.spineAxis * 3.5);
+        const double ux = up.x - c.x, uy = up.y - c.y;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                if (canvas.part(x, y) != kTrunk) continue;
+                const double along = (x + 0.5 - c.x) * ux + (y + 0.5 - c.y) * uy;
+                if (std::abs(along) <= 0.5) image.setIndex(x, y, 0);
+            }
+        }
     }
 
     // The cap: its lower edge as a line across the head and its peak reaching out in front.

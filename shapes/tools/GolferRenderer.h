@@ -13,6 +13,12 @@ struct GolferDrawing {
     int clubHeadX = 0;  // pixel of the club head's centre
     int clubHeadY = 0;
     bool clubHeadVisible = false;
+    // The figure without the club: leftmost and rightmost columns of its outline, and the
+    // leftmost and rightmost columns of the feet (the lowest five rows of the outline).
+    int bodyLeft = 0;
+    int bodyRight = 0;
+    int feetLeft = 0;
+    int feetRight = 0;
 };
 
 GolferDrawing drawGolfer(const GolferSkeleton& skeleton);

@@ -27,12 +27,12 @@ struct GolferMeasures {
     static constexpr double kStanceHalf = 5.0;
     static constexpr double kThigh = 17.0;
     static constexpr double kShin = 17.0;
-    static constexpr double kHipHalf = 3.5;
+    static constexpr double kHipHalf = 2.4;
     static constexpr double kSpine = 21.0;
     static constexpr double kShoulderHalf = 5.0;
     static constexpr double kShoulderDrop = 2.5;
     static constexpr double kNeck = 3.0;
-    static constexpr double kHeadRadius = 4.8;
+    static constexpr double kHeadRadius = 5.2;
     static constexpr double kUpperArm = 11.5;
     static constexpr double kForearm = 11.0;
     static constexpr double kHandGap = 2.5;  // trail hand below the lead hand on the grip

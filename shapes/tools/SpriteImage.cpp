@@ -47,4 +47,10 @@ void SpriteImage::setColour(int x, int y, Rgb colour) {
         (std::uint32_t{colour.r} << 16) | (std::uint32_t{colour.g} << 8) | std::uint32_t{colour.b};
 }
 
+bool SpriteImage::operator==(const SpriteImage& other) const {
+    return m_width == other.m_width && m_height == other.m_height &&
+           m_bitsPerPixel == other.m_bitsPerPixel && m_pixelsPerMetre == other.m_pixelsPerMetre &&
+           m_pixels == other.m_pixels && (!hasPalette() || m_palette == other.m_palette);
+}
+
 }  // namespace shapes::tooling

@@ -40,7 +40,8 @@ public:
     void setColour(int x, int y, Rgb colour);
 
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }
-    bool operator==(const SpriteImage&) const = default;
+    // Same size, depth, resolution and pixels; the palette counts only where there is one.
+    bool operator==(const SpriteImage& other) const;
 
 private:
     std::size_t offset(int x, int y) const;
