@@ -79,23 +79,25 @@ ProgramIcon ProgramIcon::draw() {
     add(11.2, 26.2, 14.6, 26.2, 1.3, 1.3, 1.0, kShoes);
     add(17.2, 25.0, 16.8, 27.0, 1.3, 1.2, 1.0, kShoes);
     add(15.2, 17.0, 15.2, 12.0, 4.2, 4.6, 1.0, kTrunk);
-    add(16.4, 6.4, 16.4, 6.4, 3.7, 3.7, 0.0, kHead);
-    add(11.2, 10.8, 8.6, 7.2, 1.6, 1.4, -1.0, kLeadArm);
-    add(8.6, 7.2, 10.2, 3.2, 1.4, 1.5, -1.0, kLeadArm);
-    add(19.4, 10.6, 14.4, 8.6, 1.6, 1.4, -2.0, kTrailArm);
-    add(14.4, 8.6, 10.8, 3.6, 1.4, 1.5, -2.0, kTrailArm);
+    add(17.0, 6.6, 17.0, 6.6, 3.8, 3.8, 0.0, kHead);
+    add(11.4, 11.0, 8.2, 7.6, 1.7, 1.5, -1.0, kLeadArm);
+    add(8.2, 7.6, 10.0, 3.4, 1.5, 1.6, -1.0, kLeadArm);
+    add(19.6, 11.6, 13.6, 10.8, 1.7, 1.5, -2.0, kTrailArm);
+    add(13.6, 10.8, 10.8, 3.8, 1.5, 1.6, -2.0, kTrailArm);
 
     for (int y = 0; y < kSide; ++y) {
         for (int x = 0; x < kSide; ++x) {
             const int part = canvas.part(x, y);
             if (part == kNone) continue;
-            icon.image.setIndex(x, y, canvas.isOutline(x, y) ? kBlack : fillOf(part));
+            // Dark hair on the top of the head.
+            const bool hair = part == kHead && y + 0.5 < 5.4 && canvas.part(x, y) == kHead;
+            icon.image.setIndex(x, y, canvas.isOutline(x, y) || hair ? kBlack : fillOf(part));
             icon.transparent[y * kSide + x] = false;
         }
     }
 
     // The club: from the hands behind the head, its head out to the right.
-    const double gx = 10.4, gy = 3.0, hx = 27.5, hy = 10.0;
+    const double gx = 10.4, gy = 3.0, hx = 27.5, hy = 9.0;
     for (int i = 0; i <= 40; ++i) {
         const double t = i / 40.0;
         const int x = static_cast<int>(std::floor(gx + (hx - gx) * t));
@@ -104,9 +106,9 @@ ProgramIcon ProgramIcon::draw() {
         icon.image.setIndex(x, y, kBlack);
         icon.transparent[y * kSide + x] = false;
     }
-    for (int y = 9; y <= 11; ++y) {
+    for (int y = 8; y <= 10; ++y) {
         for (int x = 27; x <= 29; ++x) {
-            if ((x == 29 && y == 9) || (x == 27 && y == 11)) continue;
+            if ((x == 29 && y == 8) || (x == 27 && y == 10)) continue;
             icon.image.setIndex(x, y, kBlack);
             icon.transparent[y * kSide + x] = false;
         }
