@@ -103,5 +103,7 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    // The windows go before the window system they live on.
+    platform::resetFormsForTests();
     return 0;
 }

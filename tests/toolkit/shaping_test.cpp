@@ -180,6 +180,7 @@ TEST(ApplyRGNTest, AllFlagsPaintTheSpriteAtTheOffset) {
 
 TEST(SetRGNToWindowTest, ReplacesOrUnitesWithThePresentRegion) {
     platform::testing::TestEnvironment env;
+    mod_RGN_Data::LoadRGNShapes();
     ShapedWindow& window = ShapedWindow::get();
     window.setWidth(600);
     window.setHeight(600);

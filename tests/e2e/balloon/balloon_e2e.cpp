@@ -234,5 +234,7 @@ int main(int argc, char** argv) {
     setDesktopColor(kDesktopTeal);
     const int result = RUN_ALL_TESTS();
     setDesktopColor(0);
+    // The windows go before the window system they live on.
+    platform::resetFormsForTests();
     return result;
 }
