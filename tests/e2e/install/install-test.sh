@@ -209,6 +209,11 @@ menuKeys() {
     xdotool key --delay 200 "$@"
 }
 
+# The settings file holds line $2 (its lines may end in CR LF, as profile files do).
+iniHas() {
+    [ -f "$1" ] && tr -d '\r' <"$1" | grep -qxF "$2"
+}
+
 waitExit() {
     for _ in $(seq 100); do
         kill -0 "$programPid" 2>/dev/null || break
@@ -251,16 +256,16 @@ step_smoke() {
     screenshot install-1-start
     [ "$(pinkPixels install-1-start)" -eq 0 ] || fail "the golfer is pink before any colour was chosen"
     xwininfo -shape -id "$(findWindow "$programPid" 79 96 | cut -d' ' -f1)" >"$work/shape.txt"
-    grep -q 'Bounding shape extents' "$work/shape.txt" || fail "the golfer window is not shaped"
+    grep -qE '(Window|Bounding) shape extents' "$work/shape.txt" || fail "the golfer window is not shaped"
 
     # 色変更 > 桃.
     menuKeys Down Right Down Down Return
     for _ in $(seq 50); do
-        grep -qx 'COLOR=2' "$ini" 2>/dev/null && break
+        iniHas "$ini" COLOR=2 && break
         sleep 0.1
     done
-    grep -qx 'COLOR=2' "$ini" 2>/dev/null || fail "COLOR=2 not found in $ini: $(cat "$ini" 2>/dev/null)"
-    grep -qx '\[DAVUZ\]' "$ini" || fail "$ini lacks the [DAVUZ] section"
+    iniHas "$ini" COLOR=2 || fail "COLOR=2 not found in $ini: $(tr "\n" " " <"$ini" 2>/dev/null)"
+    iniHas "$ini" '[DAVUZ]' || fail "$ini lacks the [DAVUZ] section"
     [ ! -e "$root/usr/bin/DskKPR.ini" ] || fail "a settings file appeared in the program folder"
     cp "$ini" "$artifacts/DskKPR.ini"
     sleep 0.3
@@ -282,7 +287,7 @@ step_smoke() {
     [ "$pink" -gt 50 ] || fail "the golfer is not pink after the restart ($pink pink pixels)"
     menuKeys Up Return
     waitExit
-    echo "smoke: colour kept in $ini (as ${asUser[*]:-$(id -un)}), golfer pink after the restart ($pink pixels)"
+    echo "smoke: run as $(stat -c %U "$home"), colour kept in $ini, golfer pink after the restart ($pink pixels)"
 }
 
 "step_$step"
