@@ -2,7 +2,9 @@
 // (shaped_windows_e2e.sh): a plain window underneath, an L shape and a ring. Every press on a
 // window is appended to the log as "press NAME BUTTON X Y" (pixels within the window); once the
 // windows stand where they belong the log gets the work area ("workarea LEFT TOP RIGHT BOTTOM"),
-// "window NAME ID" lines and "ready".
+// "window NAME ID" lines and "ready". A right press on the L opens a popup menu of three items
+// and a separator ("赤", "-", "青" checked, "切" disabled); choosing an item logs "click NAME",
+// and "menu closed" follows when the popup call returns.
 //
 // Usage: shaped_windows_app LOG_FILE
 
@@ -13,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/Color.h"
 #include "platform/Form.h"
+#include "platform/Menu.h"
 #include "platform/Region.h"
 #include "platform/Screen.h"
 
@@ -46,9 +49,33 @@ public:
     frmBelow() : LoggingForm("frmBelow") {}
 };
 
+// A right press on the L opens a popup menu; the chosen item is logged as "click NAME".
 class frmL : public LoggingForm {
 public:
-    frmL() : LoggingForm("frmL") {}
+    frmL() : LoggingForm("frmL"), m_menu("mpop", "mpop") {
+        for (const char* name : {"mRed", "sep001", "mBlue", "mOff"}) {
+            const std::string n = name;
+            platform::MenuItem& item = m_menu.add(n, n == "mRed"    ? "赤"
+                                                     : n == "mBlue" ? "青"
+                                                     : n == "mOff"  ? "切"
+                                                                    : "-");
+            item.setOnClick([n] { logLine("click " + n); });
+        }
+        m_menu.find("mBlue")->setChecked(true);
+        m_menu.find("mOff")->setEnabled(false);
+    }
+
+protected:
+    void onMouseDown(int button, int shift, float x, float y) override {
+        LoggingForm::onMouseDown(button, shift, x, y);
+        if (button == platform::kRightButton) {
+            popupMenu(m_menu);
+            logLine("menu closed");
+        }
+    }
+
+private:
+    platform::MenuItem m_menu;
 };
 
 class frmRing : public LoggingForm {

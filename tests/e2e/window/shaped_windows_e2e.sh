@@ -92,6 +92,14 @@ click() {
 click 10 10 1 "frmRing 1 10 10"
 click 210 750 1 "frmL 1 10 50"
 click 215 705 3 "frmL 2 15 5"
+# The popup opened by the right press, answered with keys: the separator is skipped.
+# The popup window carries the program's name as its title.
+"$xshape" --name "$(basename "$app")" --wait 3 >"$artifacts/shaped-windows-$wm-popup.txt" ||
+  fail "no popup menu opened"
+xdotool key Down Down Return
+for _ in $(seq 30); do grep -q '^menu closed$' "$log" && break; sleep 0.1; done
+menu=$(grep -E '^(click|menu)' "$log" | paste -sd';')
+[ "$menu" = "click mBlue;menu closed" ] || fail "the popup gave '$menu', not 'click mBlue;menu closed'"
 click 40 40 1 "frmBelow 1 40 40"
 click 260 710 1 "frmBelow 1 260 710"
 
