@@ -6,7 +6,7 @@ mode=${1:-test}
 
 run_packages=(qt6-base-dev qt6-base-dev-tools cmake g++ ninja-build pkg-config
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig libxcb1-dev libxcb-shape0-dev
-  libx11-dev libxext-dev)
+  libx11-dev libxext-dev zlib1g-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
   imagemagick openbox clang libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev
   file procps)
