@@ -176,7 +176,9 @@ TEST_F(QtFormTest, ModalDialogReturnsWhenUnloadedAndTimersKeepTicking) {
     ok.setOnClick([] { platform::unload(platform::form<frmBox>()); });
     env.clock().post(env.clock().now() + 500, [&] { ok.click(); });
 
-    platform::dispatch([&] { box.showModal(); });
+    // Called outside any handler: the box unloaded by its button must not be freed under the
+    // modal wait.
+    box.showModal();
     EXPECT_FALSE(platform::isLoaded<frmBox>());
     EXPECT_GE(env.clock().now(), 500);
     EXPECT_GE(ticks, 24);

@@ -199,15 +199,21 @@ void Form::hide() {
 }
 
 void Form::showModal() {
-    QWidget* w = m_impl->widget();
-    if (w == nullptr) return;
-    if (w->isVisible()) w->hide();
-    w->setWindowModality(Qt::ApplicationModal);
-    show();
-    // Waiting through the active clock keeps the timers ticking, serves input and painting,
-    // and lets tests close the box in virtual time.
-    while (m_impl->widget() != nullptr && m_impl->widget()->isVisible()) clock().waitEvents(100);
-    if (QWidget* still = m_impl->widget()) still->setWindowModality(Qt::NonModal);
+    // The wait runs as an event handler of its own, so a window unloaded meanwhile (this one
+    // by its OK button) is freed only after it: nothing here touches a freed window.
+    dispatch([this] {
+        QWidget* w = m_impl->widget();
+        if (w == nullptr) return;
+        if (w->isVisible()) w->hide();
+        w->setWindowModality(Qt::ApplicationModal);
+        show();
+        // Waiting through the active clock keeps the timers ticking, serves input and
+        // painting, and lets tests close the box in virtual time.
+        while (m_impl->widget() != nullptr && m_impl->widget()->isVisible()) {
+            clock().waitEvents(100);
+        }
+        if (QWidget* still = m_impl->widget()) still->setWindowModality(Qt::NonModal);
+    });
 }
 
 PictureBox& Form::addPictureBox(const std::string& name) {

@@ -38,7 +38,14 @@ SurfaceCore::SurfaceCore(SurfaceWidget* widget, float left, float top, float wid
 }
 
 SurfaceCore::~SurfaceCore() {
-    if (m_widget) m_widget->setBuffer(nullptr);
+    if (!m_widget) return;
+    // The widget may outlive its owner for a moment (a child of a window whose deletion was
+    // deferred); it must not call back into it.
+    m_widget->setBuffer(nullptr);
+    m_widget->onMousePress = nullptr;
+    m_widget->onCloseRequest = nullptr;
+    m_widget->onPaintOverlay = nullptr;
+    m_widget->onMoved = nullptr;
 }
 
 void SurfaceCore::releaseWidget() {
