@@ -148,6 +148,15 @@ EOF
     if readelf -d "$exe" | grep -qE 'RPATH|RUNPATH'; then
         fail "the installed program carries a library search path: $(readelf -d "$exe" | grep -E 'RPATH|RUNPATH')"
     fi
+
+    # apt, as the README has users run it, finds every dependency (simulated: nothing changes).
+    apt-get install --simulate --quiet "$deb" >"$work/apt.txt" 2>&1 || {
+        cat "$work/apt.txt" >&2
+        fail "apt cannot install $deb"
+    }
+    grep -q "^Inst $(dpkg-deb -f "$deb" Package) " "$work/apt.txt" || fail "apt would not install the package"
+    if grep -q '^Remv ' "$work/apt.txt"; then fail "installing would remove: $(grep '^Remv ' "$work/apt.txt")"; fi
+    echo "apt-get install --simulate: $(grep -c '^Inst ' "$work/apt.txt") packages to install, none removed"
 }
 
 step_lintian() {
@@ -198,9 +207,10 @@ pinkPixels() {
     $convert "$artifacts/$1.png" -crop "79x96+$manX+$manY" +repage txt:- | grep -ci '#FF80FF' || true
 }
 
+# Starts the installed program with a clean environment plus the assignments given.
 startProgram() {
     env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$home" LANG=C.UTF-8 \
-        XDG_RUNTIME_DIR="$runtime" "${asUser[@]}" "$root/usr/bin/DskKPR" >>"$artifacts/program.log" 2>&1 &
+        XDG_RUNTIME_DIR="$runtime" "$@" "${asUser[@]}" "$root/usr/bin/DskKPR" >>"$artifacts/program.log" 2>&1 &
     programPid=$!
     local man control
     man=$(waitWindow "$programPid" 79 96) || fail "the golfer window (79x96) did not appear"
@@ -296,6 +306,23 @@ step_smoke() {
     screenshot install-3-restart
     pink=$(pinkPixels install-3-restart)
     [ "$pink" -gt 50 ] || fail "the golfer is not pink after the restart ($pink pink pixels)"
+    menuKeys Up Return
+    waitExit
+
+    # With XDG_CONFIG_HOME set the settings live there: nothing stored yet, so black; 色変更 > 白.
+    local xdg=$work/xdg
+    mkdir "$xdg"
+    chown --reference="$home" "$xdg"
+    startProgram XDG_CONFIG_HOME="$xdg"
+    screenshot install-4-xdg-start
+    [ "$(pinkPixels install-4-xdg-start)" -eq 0 ] || fail "with XDG_CONFIG_HOME set, the golfer is pink from $ini"
+    menuKeys Down Right Down Down Down Return
+    for _ in $(seq 50); do
+        iniHas "$xdg/DskKPR/DskKPR.ini" COLOR=3 && break
+        sleep 0.1
+    done
+    iniHas "$xdg/DskKPR/DskKPR.ini" COLOR=3 || fail "COLOR=3 not found in $xdg/DskKPR/DskKPR.ini"
+    iniHas "$ini" COLOR=2 || fail "choosing with XDG_CONFIG_HOME set changed $ini"
     menuKeys Up Return
     waitExit
     echo "smoke: run as $(stat -c %U "$home"), colour kept in $ini, golfer pink after the restart ($pink pixels)"
