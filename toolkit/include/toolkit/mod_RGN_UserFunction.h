@@ -25,10 +25,15 @@ std::int32_t GetRGNHeight(std::int32_t Index);
 void MakeRGNTalkWindow(platform::FormSlot& Target, const std::string& Text, double X, double Y,
                        std::int32_t Kind);
 
-// The settings file <program folder>/<program name>.ini.
+// The settings file <program folder>/<program name>.ini. When no such file exists and the
+// program's folder cannot be written (an installed copy), the file is
+// <configuration folder>/<program name>/<program name>.ini instead, the configuration folder
+// being $XDG_CONFIG_HOME when it is absolute, else ~/.config; PutINI creates its folder.
+// GetINI returns at most 510 bytes, trimmed of spaces; "" for a missing file, section or key.
+// Nothing is reported: a setting that cannot be saved is lost.
 std::string GetINI(const std::string& Section, const std::string& Key);
 void PutINI(const std::string& Section, const std::string& Key, const std::string& Value);
-// The settings file's path as GetINI and PutINI use it.
+// The settings file's path as GetINI and PutINI use it, chosen anew on each call.
 std::string SettingsPath();
 
 std::int32_t TwipToPixelX(double Value);
@@ -36,7 +41,7 @@ std::int32_t PixelToTwipX(double Value);
 std::int32_t PixelToTwipY(double Value);
 // The ground line: the bottom edge of the primary screen's work area, twips.
 std::int32_t GetWorkAreaHeight();
-// The millisecond tick counter.
+// The millisecond tick counter. It wraps: take intervals with platform::tickDifference.
 std::int32_t GetTick();
 // Lets the pending events run once, then sleeps `Milliseconds` with the thread blocked.
 void WaitMS(double Milliseconds);
