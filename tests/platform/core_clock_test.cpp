@@ -41,14 +41,13 @@ TEST(TickTest, CoarseTicksStepBy15Or16Milliseconds) {
 
 TEST(VirtualClockTest, TickCountFollowsVirtualTimeCoarselyAndWraps) {
     VirtualClock clock;
-    EXPECT_EQ(clock.tickCount(), 0);
     clock.sleep(20);
     EXPECT_EQ(clock.tickCount(), 15);
-    clock.advance(std::int64_t{1} << 32);  // 49.7 days
-    EXPECT_EQ(clock.tickCount(),
-              static_cast<std::int32_t>(platform::coarseTicks((std::int64_t{1} << 32) + 20)));
-    EXPECT_EQ(platform::tickDifference(clock.tickCount(), 15),
-              platform::coarseTicks((std::int64_t{1} << 32) + 20) - 15 - (std::int64_t{1} << 32));
+    const std::int32_t before = clock.tickCount();
+    clock.advance(std::int64_t{1} << 31);  // past 24.8 days the counter turns negative
+    EXPECT_LT(clock.tickCount(), 0);
+    EXPECT_EQ(platform::tickDifference(clock.tickCount(), before),
+              platform::coarseTicks(clock.now()) - 15);
 }
 
 // A timer of the virtual clock recording the times of its expiries.
@@ -76,16 +75,6 @@ TEST(VirtualClockTest, TimerFiresAtExactMultiplesOfItsInterval) {
     EXPECT_EQ(clock.activeTimers(), 0);
     clock.advance(100);
     EXPECT_EQ(timer.times.size(), 5U);
-}
-
-TEST(VirtualClockTest, RestartingBeginsTheIntervalAfresh) {
-    VirtualClock clock;
-    RecordingTimer timer(clock);
-    timer.backend->start(20);
-    clock.advance(30);
-    timer.backend->start(20);  // at 30
-    clock.advance(45);
-    EXPECT_EQ(timer.times, (std::vector<std::int64_t>{20, 50, 70}));
 }
 
 TEST(VirtualClockTest, SleepRunsNothingAndMissedExpiriesFireOnce) {
@@ -180,27 +169,16 @@ TEST(VirtualClockTest, TimerStoppedOrDestroyedByAnEarlierHandlerDoesNotRun) {
     EXPECT_EQ(clock.activeTimers(), 1);
 }
 
-TEST(VirtualClockTest, TimerOutlivingItsClockIsHarmless) {
+TEST(VirtualClockTest, ClockGoingOutOfScopeLeavesNothingDangling) {
     auto clock = std::make_unique<VirtualClock>();
+    platform::setClock(clock.get());
     auto backend = clock->createTimer([] {});
     backend->start(10);
+    const auto gone = reinterpret_cast<std::uintptr_t>(clock.get());
     clock.reset();
-    backend->start(10);
-    backend->stop();
+    EXPECT_NE(reinterpret_cast<std::uintptr_t>(&platform::clock()), gone);
+    backend->start(10);  // a timer that outlives its clock does nothing
     backend.reset();
-}
-
-TEST(VirtualClockTest, InstalledClockIsUninstalledWhenDestroyed) {
-    {
-        VirtualClock clock;
-        platform::setClock(&clock);
-        clock.sleep(50);
-        EXPECT_EQ(platform::tickCount(), 46);
-    }
-    VirtualClock other;
-    platform::setClock(&other);
-    EXPECT_EQ(&platform::clock(), &other);
-    platform::setClock(nullptr);
 }
 
 }  // namespace
