@@ -15,7 +15,6 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Form.h"
-#include "platform/RuntimeError.h"
 #include "platform/testing/TestEnvironment.h"
 #include "toolkit/mod_RGN_UserFunction.h"
 
@@ -181,16 +180,6 @@ TEST(UnitsTest, TwipsAndPixelsAt12TwipsPerPixel) {
     EXPECT_EQ(PixelToTwipY(2), 24);
 }
 
-TEST(UnitsTest, ResultsOutside32BitsOverflow) {
-    platform::testing::TestEnvironment env;
-    try {
-        PixelToTwipX(2e9);
-        ADD_FAILURE() << "no error";
-    } catch (const platform::RuntimeError& error) {
-        EXPECT_EQ(error.code(), platform::ErrorCode::kOverflow);
-    }
-}
-
 TEST(WorkAreaTest, GroundLineIsTheWorkAreasBottomEdge) {
     platform::ScreenMetrics screen;
     screen.heightPixels = 768;
@@ -205,15 +194,6 @@ TEST(WorkAreaTest, GroundLineIsTheWorkAreasBottomEdge) {
         platform::testing::TestEnvironment env(screen);
         EXPECT_EQ(GetWorkAreaHeight(), 738 * 12);
     }
-}
-
-TEST(ClockTest, TickFollowsTheProgramsClock) {
-    platform::testing::TestEnvironment env;
-    const std::int32_t start = GetTick();
-    EXPECT_EQ(start, platform::tickCount());
-    WaitMS(1000);
-    // The counter advances in steps of 15 or 16 ms.
-    EXPECT_NEAR(platform::tickDifference(GetTick(), start), 1000, 16);
 }
 
 TEST(WaitMSTest, RunsThePendingEventsOnceThenBlocks) {
