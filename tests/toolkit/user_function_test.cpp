@@ -15,6 +15,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Form.h"
+#include "platform/RuntimeError.h"
 #include "platform/testing/TestEnvironment.h"
 #include "toolkit/mod_RGN_UserFunction.h"
 
