@@ -178,16 +178,13 @@ step_lintian() {
 
 # Prints "id x y" of the visible window of process $1 that is $2 x $3 pixels.
 findWindow() {
-    local id
-    for id in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-        local WINDOW X Y WIDTH HEIGHT SCREEN
-        eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
-        if [ "$WIDTH" = "$2" ] && [ "$HEIGHT" = "$3" ]; then
-            echo "$id $X $Y"
-            return 0
-        fi
-    done
-    return 1
+    # One xdotool call for all windows: the machine may be busy, and each call costs.
+    xdotool search --onlyvisible --pid "$1" --name '' getwindowgeometry --shell %@ 2>/dev/null |
+        awk -F= -v w="$2" -v h="$3" '
+            $1 == "WINDOW" { id = $2 } $1 == "X" { x = $2 } $1 == "Y" { y = $2 }
+            $1 == "WIDTH" { width = $2 }
+            $1 == "HEIGHT" && width == w && $2 == h && !found { print id, x, y; found = 1 }
+            END { exit !found }'
 }
 
 waitWindow() {
@@ -225,7 +222,8 @@ startProgram() {
 
 # Opens the control button's menu with a right click and answers it with keys.
 menuKeys() {
-    xdotool mousemove --sync $((controlX + 9)) $((controlY + 6)) click 3
+    # No --sync: it waits for a pointer motion that never comes when the pointer is there already.
+    xdotool mousemove $((controlX + 9)) $((controlY + 6)) sleep 0.1 click 3
     sleep 0.8
     xdotool key --delay 200 "$@"
 }
