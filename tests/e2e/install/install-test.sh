@@ -61,7 +61,7 @@ step_package() {
 
     local depends names
     depends=$(dpkg-deb -f "$deb" Depends)
-    names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')
+    names=$(tr ',|' '\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')
     # Qt's libraries come from dpkg-shlibdeps; the platform plugin and the fonts are loaded, not
     # linked, so they must be named by hand.
     for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins \
@@ -171,7 +171,7 @@ step_lintian() {
     i=$(grep -c '^I:' "$artifacts/lintian.txt" || true)
     p=$(grep -c '^P:' "$artifacts/lintian.txt" || true)
     echo "lintian: $e errors, $w warnings, $i infos, $p pedantic"
-    [ "$rc" -eq 0 ] && [ "$e" -eq 0 ] || fail "lintian reports errors"
+    if [ "$rc" -ne 0 ] || [ "$e" -ne 0 ]; then fail "lintian reports errors"; fi
 }
 
 # --- smoke: the installed program on the X server in DISPLAY --------------------------------
