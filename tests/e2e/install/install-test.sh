@@ -251,6 +251,9 @@ step_smoke() {
         exit 77
     }
     unpack
+    # Screenshots and logs of each window-manager run side by side.
+    artifacts=$artifacts/smoke-${KIPRUN_E2E_WM:-none}
+    mkdir -p "$artifacts"
     home=$work/home
     runtime=$work/runtime
     mkdir -p "$home" "$runtime"
@@ -263,9 +266,14 @@ step_smoke() {
         group=$(id -gn nobody)
         chown nobody:"$group" "$home" "$runtime"
         asUser=(setpriv --reuid=nobody --regid="$group" --clear-groups --)
+        # An X server that wants a cookie gets nobody's own copy.
+        if [ -n "${XAUTHORITY:-}" ] && [ -r "$XAUTHORITY" ]; then
+            install -o nobody -m 0600 "$XAUTHORITY" "$home/.Xauthority"
+        fi
     else
         chmod 0555 "$root/usr/bin"
         asUser=()
+        if [ -n "${XAUTHORITY:-}" ]; then cp "$XAUTHORITY" "$home/.Xauthority"; fi
     fi
     "${asUser[@]}" test -w "$root/usr/bin" && fail "the program folder is writable for the program's user"
     local ini=$home/.config/DskKPR/DskKPR.ini
