@@ -220,11 +220,23 @@ startProgram() {
     sleep 0.5
 }
 
+visibleWindows() {
+    xdotool search --onlyvisible --pid "$programPid" --name '' 2>/dev/null | wc -l
+}
+
 # Opens the control button's menu with a right click and answers it with keys.
 menuKeys() {
+    local before
+    before=$(visibleWindows)
     # No --sync: it waits for a pointer motion that never comes when the pointer is there already.
     xdotool mousemove $((controlX + 9)) $((controlY + 6)) sleep 0.1 click 3
-    sleep 0.8
+    # The popup menu is a window of its own; keys sent before it shows would be lost.
+    for _ in $(seq 100); do
+        [ "$(visibleWindows)" -gt "$before" ] && break
+        sleep 0.1
+    done
+    [ "$(visibleWindows)" -gt "$before" ] || fail "no popup menu after a right click on the control button"
+    sleep 0.3
     xdotool key --delay 200 "$@"
 }
 
