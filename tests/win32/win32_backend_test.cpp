@@ -151,7 +151,7 @@ TEST(Win32BackBuffer, ClipLimitsDrawingAndPixelsReadBackEverywhere) {
     EXPECT_EQ(form.backBufferPixel(35, 5), platform::kWhite);
 }
 
-TEST(Win32Form, GeometryIsReadBackFromTheWindowInWholePixels) {
+TEST(Win32Form, GeometryKeepsTheTwipsSetAndGivesTheWindowTheNearestPixels) {
     platform::testing::TestEnvironment env;
     Form& form = platform::form<TestForm>();
     form.move(1000, 2000, 1500, 300);
@@ -160,8 +160,12 @@ TEST(Win32Form, GeometryIsReadBackFromTheWindowInWholePixels) {
     EXPECT_EQ(r.left, 67);
     EXPECT_EQ(r.top, 133);
     EXPECT_EQ(r.right - r.left, 100);
-    EXPECT_FLOAT_EQ(form.left(), 1005.0f);
+    EXPECT_FLOAT_EQ(form.left(), 1000.0f);
     EXPECT_FLOAT_EQ(form.width(), 1500.0f);
+    // 1012.5 twips is 67.5 pixels: the half goes to the even neighbour.
+    form.setLeft(1012.5f);
+    GetWindowRect(reinterpret_cast<HWND>(form.hwnd()), &r);
+    EXPECT_EQ(r.left, 68);
     // A scene window stays out of the taskbar.
     EXPECT_TRUE(GetWindowLongPtrW(reinterpret_cast<HWND>(form.hwnd()), GWL_EXSTYLE) &
                 WS_EX_TOOLWINDOW);

@@ -2,10 +2,12 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 
 #include "common/Backend.h"
+#include "platform/Clock.h"
 #include "platform/Menu.h"
 #include "platform/RuntimeError.h"
 #include "platform/Screen.h"
@@ -20,10 +22,6 @@ using namespace platform::win32;
 namespace {
 
 std::atomic<std::int64_t> g_liveForms{0};
-
-// A new window's design size, twips.
-constexpr float kDefaultWidth = 4800;
-constexpr float kDefaultHeight = 3600;
 
 DWORD styleOf(FormStyle style) {
     if (style == FormStyle::Dialog) return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -107,8 +105,8 @@ Form::Impl::Impl(Form& form, FormStyle s)
     : owner(form), style(s), surface(GetSysColor(COLOR_BTNFACE) & 0xFFFFFF, kBlack) {
     HWND parent = style == FormStyle::Dialog ? hostWindow() : nullptr;
     HWND hwnd = CreateWindowExW(exStyleOf(style), topLevelClass(), L"Form1", styleOf(style), 0, 0,
-                                twipsToPixelsX(kDefaultWidth), twipsToPixelsY(kDefaultHeight),
-                                parent, nullptr, instance(), static_cast<NativeWindow*>(this));
+                                twipsToPixelsX(width), twipsToPixelsY(height), parent, nullptr,
+                                instance(), static_cast<NativeWindow*>(this));
     surface.hwnd = hwnd;
     if (hwnd) {
         RECT client{};
@@ -135,10 +133,15 @@ RECT Form::Impl::windowRect() const {
     return r;
 }
 
-void Form::Impl::setWindowRect(int x, int y, int width, int height, UINT flags) {
+void Form::Impl::setGeometry(float l, float t, float w, float h) {
+    left = l;
+    top = t;
+    width = std::max(0.0f, w);
+    height = std::max(0.0f, h);
     if (!surface.hwnd) return;
-    SetWindowPos(surface.hwnd, nullptr, x, y, width < 0 ? 0 : width, height < 0 ? 0 : height,
-                 flags | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    SetWindowPos(surface.hwnd, nullptr, twipsToPixelsX(left), twipsToPixelsY(top),
+                 twipsToPixelsX(width), twipsToPixelsY(height),
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 CommandButton* Form::Impl::buttonById(int id) const {
@@ -296,25 +299,23 @@ void Form::setIcon(const Picture& icon) {
 }
 
 void Form::move(float left, float top) {
-    m_impl->setWindowRect(twipsToPixelsX(left), twipsToPixelsY(top), 0, 0, SWP_NOSIZE);
+    m_impl->setGeometry(left, top, m_impl->width, m_impl->height);
 }
 
 void Form::move(float left, float top, float width, float height) {
-    m_impl->setWindowRect(twipsToPixelsX(left), twipsToPixelsY(top), twipsToPixelsX(width),
-                          twipsToPixelsY(height), 0);
+    m_impl->setGeometry(left, top, width, height);
 }
 
 void Form::setClientSize(float width, float height) {
     RECT r{0, 0, twipsToPixelsX(width), twipsToPixelsY(height)};
     AdjustWindowRectEx(&r, styleOf(m_impl->style), FALSE, exStyleOf(m_impl->style));
-    m_impl->setWindowRect(0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE);
+    float frameX = pixelsToTwipsX((r.right - r.left) - twipsToPixelsX(width));
+    float frameY = pixelsToTwipsY((r.bottom - r.top) - twipsToPixelsY(height));
+    m_impl->setGeometry(m_impl->left, m_impl->top, width + frameX, height + frameY);
 }
 
 void Form::centerOnScreen() {
-    RECT r = m_impl->windowRect();
-    int x = (Screen::widthPixels() - (r.right - r.left)) / 2;
-    int y = (Screen::heightPixels() - (r.bottom - r.top)) / 2;
-    m_impl->setWindowRect(x, y, 0, 0, SWP_NOSIZE);
+    move((Screen::width() - width()) / 2, (Screen::height() - height()) / 2);
 }
 
 void Form::show() {
@@ -329,34 +330,36 @@ void Form::hide() {
 }
 
 void Form::showModal() {
-    HWND hwnd = m_impl->surface.hwnd;
-    if (!hwnd) return;
-    std::shared_ptr<bool> alive = m_impl->alive;
-    // Input to the program's other windows is blocked while the box is up.
-    DisabledWindows disabled{hwnd, {}};
-    EnumThreadWindows(GetCurrentThreadId(), &disableOther, reinterpret_cast<LPARAM>(&disabled));
-    show();
-    SetForegroundWindow(hwnd);
-    SetActiveWindow(hwnd);
-    MSG msg;
-    while (*alive && IsWindow(hwnd) && IsWindowVisible(hwnd)) {
-        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
+    // The wait runs as an event handler of its own, so a window unloaded meanwhile (this one
+    // by its OK button) is freed only after it.
+    dispatch([this] {
+        HWND hwnd = m_impl->surface.hwnd;
+        if (!hwnd) return;
+        std::shared_ptr<bool> alive = m_impl->alive;
+        // Input to the program's other windows is blocked while the box is up.
+        DisabledWindows disabled{hwnd, {}};
+        EnumThreadWindows(GetCurrentThreadId(), &disableOther, reinterpret_cast<LPARAM>(&disabled));
+        HWND outer = modalWindow();
+        setModalWindow(hwnd);
+        show();
+        SetForegroundWindow(hwnd);
+        SetActiveWindow(hwnd);
+        // Waiting through the active clock keeps the timers ticking, serves input (Enter and
+        // Escape reach the default and cancel buttons) and lets tests close the box in virtual
+        // time.
+        while (*alive && IsWindow(hwnd) && IsWindowVisible(hwnd)) clock().waitEvents(100);
+        setModalWindow(outer);
+        for (HWND w : disabled.windows) {
+            if (IsWindow(w)) EnableWindow(w, TRUE);
         }
-        if (!IsWindow(hwnd) || !IsDialogMessageW(hwnd, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    for (HWND w : disabled.windows) {
-        if (IsWindow(w)) EnableWindow(w, TRUE);
-    }
+    });
 }
 
 PictureBox& Form::addPictureBox(const std::string& name) {
-    if (pictureBox(name)) raise(ErrorCode::kInvalidArgument);
+    // The name of any control of the window is taken.
+    bool taken = pictureBox(name) != nullptr || timer(name) != nullptr;
+    for (const auto& l : m_impl->labels) taken = taken || l->name() == name;
+    if (taken) raise(ErrorCode::kInvalidArgument);
     m_impl->pictureBoxes.push_back(std::unique_ptr<PictureBox>(new PictureBox(*this, name)));
     return *m_impl->pictureBoxes.back();
 }
@@ -429,32 +432,15 @@ void Form::dispatchMouseDown(int button, int shift, float x, float y) {
 
 // ---- Surface
 
-float Form::left() const { return pixelsToTwipsX(m_impl->windowRect().left); }
-float Form::top() const { return pixelsToTwipsY(m_impl->windowRect().top); }
-float Form::width() const {
-    RECT r = m_impl->windowRect();
-    return pixelsToTwipsX(r.right - r.left);
-}
-float Form::height() const {
-    RECT r = m_impl->windowRect();
-    return pixelsToTwipsY(r.bottom - r.top);
-}
-void Form::setLeft(float twips) {
-    RECT r = m_impl->windowRect();
-    m_impl->setWindowRect(twipsToPixelsX(twips), r.top, 0, 0, SWP_NOSIZE);
-}
-void Form::setTop(float twips) {
-    RECT r = m_impl->windowRect();
-    m_impl->setWindowRect(r.left, twipsToPixelsY(twips), 0, 0, SWP_NOSIZE);
-}
-void Form::setWidth(float twips) {
-    RECT r = m_impl->windowRect();
-    m_impl->setWindowRect(0, 0, twipsToPixelsX(twips), r.bottom - r.top, SWP_NOMOVE);
-}
-void Form::setHeight(float twips) {
-    RECT r = m_impl->windowRect();
-    m_impl->setWindowRect(0, 0, r.right - r.left, twipsToPixelsY(twips), SWP_NOMOVE);
-}
+// Geometry reads back the twips the program set; the window has them rounded to pixels.
+float Form::left() const { return m_impl->left; }
+float Form::top() const { return m_impl->top; }
+float Form::width() const { return m_impl->width; }
+float Form::height() const { return m_impl->height; }
+void Form::setLeft(float twips) { move(twips, m_impl->top); }
+void Form::setTop(float twips) { move(m_impl->left, twips); }
+void Form::setWidth(float twips) { move(m_impl->left, m_impl->top, twips, m_impl->height); }
+void Form::setHeight(float twips) { move(m_impl->left, m_impl->top, m_impl->width, twips); }
 int Form::widthPixels() const {
     RECT r = m_impl->windowRect();
     return r.right - r.left;

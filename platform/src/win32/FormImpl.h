@@ -24,11 +24,17 @@ struct Form::Impl : win32::NativeWindow {
     void paint();
     // Outer window rectangle in screen pixels.
     RECT windowRect() const;
-    void setWindowRect(int x, int y, int width, int height, UINT flags);
+    // Keeps the twips and tells the window the nearest pixels.
+    void setGeometry(float left, float top, float width, float height);
     CommandButton* buttonById(int id) const;
 
     Form& owner;
     FormStyle style;
+    // Outer geometry as the program set it, twips.
+    float left = 0;
+    float top = 0;
+    float width = 4800;
+    float height = 3600;
     win32::NativeSurface surface;
     HICON icon = nullptr;
     // Cleared when the window is destroyed, so a modal loop notices an unload at once.
@@ -49,10 +55,15 @@ struct PictureBox::Impl : win32::NativeWindow {
     bool handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void detached(HWND hwnd) override;
     void applyFrame();
-    RECT rectInContainer() const;
+    void setGeometry(float left, float top, float width, float height);
 
     PictureBox& owner;
     Form& container;
+    // Geometry in the container as the program set it, twips.
+    float left = 0;
+    float top = 0;
+    float width = 1215;
+    float height = 1215;
     win32::NativeSurface surface;
     int appearance = 1;
     int borderStyle = 1;
@@ -66,6 +77,10 @@ struct Label::Impl : win32::NativeWindow {
 
     Form& container;
     HWND hwnd = nullptr;
+    float left = 0;
+    float top = 0;
+    float width = 1215;
+    float height = 255;
     std::string caption;
     Color back;
     Color fore = kBlack;

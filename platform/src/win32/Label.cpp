@@ -7,24 +7,9 @@ namespace platform {
 
 using namespace platform::win32;
 
-namespace {
-
-constexpr float kDefaultWidth = 1215;  // twips
-constexpr float kDefaultHeight = 255;
-
-RECT rectIn(HWND hwnd) {
-    RECT r{};
-    if (!hwnd) return r;
-    GetWindowRect(hwnd, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-}  // namespace
-
 Label::Impl::Impl(Form& form) : container(form), back(form.backColor()) {
     hwnd = CreateWindowExW(0, childClass(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                           twipsToPixelsX(kDefaultWidth), twipsToPixelsY(kDefaultHeight),
+                           twipsToPixelsX(width), twipsToPixelsY(height),
                            reinterpret_cast<HWND>(container.hwnd()), nullptr, instance(),
                            static_cast<NativeWindow*>(this));
 }
@@ -77,30 +62,22 @@ Label::Label(Form& container, std::string name)
 
 Label::~Label() = default;
 
-float Label::left() const { return pixelsToTwipsX(rectIn(m_impl->hwnd).left); }
-float Label::top() const { return pixelsToTwipsY(rectIn(m_impl->hwnd).top); }
-float Label::width() const {
-    RECT r = rectIn(m_impl->hwnd);
-    return pixelsToTwipsX(r.right - r.left);
-}
-float Label::height() const {
-    RECT r = rectIn(m_impl->hwnd);
-    return pixelsToTwipsY(r.bottom - r.top);
-}
+float Label::left() const { return m_impl->left; }
+float Label::top() const { return m_impl->top; }
+float Label::width() const { return m_impl->width; }
+float Label::height() const { return m_impl->height; }
 void Label::move(float left, float top, float width, float height) {
+    m_impl->left = left;
+    m_impl->top = top;
+    m_impl->width = width < 0 ? 0 : width;
+    m_impl->height = height < 0 ? 0 : height;
     if (!m_impl->hwnd) return;
-    SetWindowPos(m_impl->hwnd, nullptr, twipsToPixelsX(left), twipsToPixelsY(top),
-                 twipsToPixelsX(width), twipsToPixelsY(height), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_impl->hwnd, nullptr, twipsToPixelsX(m_impl->left), twipsToPixelsY(m_impl->top),
+                 twipsToPixelsX(m_impl->width), twipsToPixelsY(m_impl->height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(m_impl->hwnd, nullptr, FALSE);
 }
-void Label::setWidth(float twips) {
-    if (!m_impl->hwnd) return;
-    RECT r = rectIn(m_impl->hwnd);
-    int w = twipsToPixelsX(twips);
-    SetWindowPos(m_impl->hwnd, nullptr, 0, 0, w < 0 ? 0 : w, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(m_impl->hwnd, nullptr, FALSE);
-}
+void Label::setWidth(float twips) { move(m_impl->left, m_impl->top, twips, m_impl->height); }
 std::string Label::caption() const { return m_impl->caption; }
 void Label::setCaption(const std::string& text) {
     m_impl->caption = text;

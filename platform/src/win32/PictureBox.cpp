@@ -9,19 +9,12 @@ namespace platform {
 
 using namespace platform::win32;
 
-namespace {
-
-constexpr float kDefaultSize = 1215;  // twips
-
-}  // namespace
-
 PictureBox::Impl::Impl(PictureBox& box, Form& form)
     : owner(box), container(form), surface(kWhite, kBlack) {
     HWND parent = reinterpret_cast<HWND>(container.hwnd());
-    int size = twipsToPixelsX(kDefaultSize);
-    surface.hwnd = CreateWindowExW(0, childClass(), L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, size,
-                                   twipsToPixelsY(kDefaultSize), parent, nullptr, instance(),
-                                   static_cast<NativeWindow*>(this));
+    surface.hwnd = CreateWindowExW(0, childClass(), L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
+                                   twipsToPixelsX(width), twipsToPixelsY(height), parent, nullptr,
+                                   instance(), static_cast<NativeWindow*>(this));
     applyFrame();
     surface.cls();
 }
@@ -53,12 +46,14 @@ void PictureBox::Impl::applyFrame() {
     surface.resizeBuffer(client.right, client.bottom);
 }
 
-RECT PictureBox::Impl::rectInContainer() const {
-    RECT r{};
-    if (!surface.hwnd) return r;
-    GetWindowRect(surface.hwnd, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(surface.hwnd), reinterpret_cast<POINT*>(&r), 2);
-    return r;
+void PictureBox::Impl::setGeometry(float l, float t, float w, float h) {
+    left = l;
+    top = t;
+    width = std::max(0.0f, w);
+    height = std::max(0.0f, h);
+    if (!surface.hwnd) return;
+    SetWindowPos(surface.hwnd, nullptr, twipsToPixelsX(left), twipsToPixelsY(top),
+                 twipsToPixelsX(width), twipsToPixelsY(height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool PictureBox::Impl::handle(HWND hwnd, UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
@@ -104,42 +99,30 @@ void PictureBox::setBorderStyle(int style) {
 }
 Form& PictureBox::container() const { return m_impl->container; }
 
-float PictureBox::left() const { return pixelsToTwipsX(m_impl->rectInContainer().left); }
-float PictureBox::top() const { return pixelsToTwipsY(m_impl->rectInContainer().top); }
-float PictureBox::width() const {
-    RECT r = m_impl->rectInContainer();
-    return pixelsToTwipsX(r.right - r.left);
-}
-float PictureBox::height() const {
-    RECT r = m_impl->rectInContainer();
-    return pixelsToTwipsY(r.bottom - r.top);
-}
+float PictureBox::left() const { return m_impl->left; }
+float PictureBox::top() const { return m_impl->top; }
+float PictureBox::width() const { return m_impl->width; }
+float PictureBox::height() const { return m_impl->height; }
 void PictureBox::setLeft(float twips) {
-    RECT r = m_impl->rectInContainer();
-    SetWindowPos(m_impl->surface.hwnd, nullptr, twipsToPixelsX(twips), r.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_impl->setGeometry(twips, m_impl->top, m_impl->width, m_impl->height);
 }
 void PictureBox::setTop(float twips) {
-    RECT r = m_impl->rectInContainer();
-    SetWindowPos(m_impl->surface.hwnd, nullptr, r.left, twipsToPixelsY(twips), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_impl->setGeometry(m_impl->left, twips, m_impl->width, m_impl->height);
 }
 void PictureBox::setWidth(float twips) {
-    RECT r = m_impl->rectInContainer();
-    SetWindowPos(m_impl->surface.hwnd, nullptr, 0, 0, std::max(twipsToPixelsX(twips), 0),
-                 r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_impl->setGeometry(m_impl->left, m_impl->top, twips, m_impl->height);
 }
 void PictureBox::setHeight(float twips) {
-    RECT r = m_impl->rectInContainer();
-    SetWindowPos(m_impl->surface.hwnd, nullptr, 0, 0, r.right - r.left,
-                 std::max(twipsToPixelsY(twips), 0), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_impl->setGeometry(m_impl->left, m_impl->top, m_impl->width, twips);
 }
 int PictureBox::widthPixels() const {
-    RECT r = m_impl->rectInContainer();
+    RECT r{};
+    if (m_impl->surface.hwnd) GetWindowRect(m_impl->surface.hwnd, &r);
     return r.right - r.left;
 }
 int PictureBox::heightPixels() const {
-    RECT r = m_impl->rectInContainer();
+    RECT r{};
+    if (m_impl->surface.hwnd) GetWindowRect(m_impl->surface.hwnd, &r);
     return r.bottom - r.top;
 }
 bool PictureBox::visible() const {

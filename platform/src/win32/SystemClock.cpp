@@ -74,6 +74,8 @@ public:
                 PostQuitMessage(static_cast<int>(msg.wParam));
                 break;
             }
+            HWND modal = win32::modalWindow();
+            if (modal && IsWindow(modal) && IsDialogMessageW(modal, &msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

@@ -1,5 +1,6 @@
 #include "win32/Win32Support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -145,11 +146,10 @@ HWND hostWindow() {
 
 HFONT createFont(const std::string& faceName, float points, bool bold) {
     std::wstring face = installedFace(faceName);
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
     LOGFONTW lf{};
-    lf.lfHeight = -nearestInt(points * dpi / 72.0);
+    // The character height in pixels follows from twips per pixel (8.25 pt at 15 twips per
+    // pixel is 11 px), so fixed screen metrics in tests give the fonts of that screen.
+    lf.lfHeight = -std::max(1, nearestInt(points * 20.0 / Screen::twipsPerPixelY()));
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = SHIFTJIS_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
@@ -159,6 +159,13 @@ HFONT createFont(const std::string& faceName, float points, bool bold) {
     wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     return CreateFontIndirectW(&lf);
 }
+
+namespace {
+HWND g_modalWindow = nullptr;
+}  // namespace
+
+HWND modalWindow() { return g_modalWindow; }
+void setModalWindow(HWND hwnd) { g_modalWindow = hwnd; }
 
 HICON programIcon(bool small) {
     int size = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);

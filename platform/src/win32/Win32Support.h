@@ -41,6 +41,11 @@ LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 // the Japanese character set so Japanese text still finds glyphs.
 HFONT createFont(const std::string& faceName, float points, bool bold);
 
+// The window shown modally at the moment (nullptr when none): event passes give it the dialog
+// keys (Enter for the default button, Escape for the cancel button).
+HWND modalWindow();
+void setModalWindow(HWND hwnd);
+
 // The program's icon from the executable's resources (id 1), or the system's default icon.
 HICON programIcon(bool small);
 
