@@ -33,10 +33,12 @@ frm_Version::frm_Version() : Form("frm_Version", platform::FormStyle::Dialog) {
     addLine("Line1(3)").set(-45, 885, 10330, 885, kEtchShadow);
     addLine("Line1(4)").set(-60, 870, 10330, 870, platform::kWhite);
 
+    // One line under the rule, filling the space down to the bottom edge.
     platform::Label& notice = addLabel("Label1");
-    notice.setCaption("Copyright (C) 2026 デスクトップKiprun! developers");
+    notice.setCaption("Copyright (C) 2026 Kiprun! developers");
     notice.setFont("ＭＳ Ｐゴシック", 9, false);
-    notice.move(105, 945, 3735, 180);
+    notice.setAlignment(2);
+    notice.move(105, 900, 3735, 225);
 
     m_command1 = &addCommandButton("Command1");
     m_command1->setCaption("OK");
