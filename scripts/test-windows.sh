@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# Builds the Windows program with MinGW-w64 (one 32-bit .exe that imports only system DLLs)
+# and tests it under Wine on a private Xvfb server: the unit tests of the game, the toolkit and
+# the Win32 backend, then a smoke test of the real .exe played as a person would (shaped scene,
+# colour menu and settings file, a whole shot ending in a balloon and a reset, exit).
+# Installs what is missing first (with sudo when not root), 32-bit Wine included.
+#
+# A host that cannot execute 32-bit code at all (some virtual machines have no 32-bit user
+# mode, so no Wine can start a 32-bit program there) still builds and checks the 32-bit .exe,
+# and runs the same tests on the 64-bit build of the same sources under the 64-bit Wine.
+#
+# Environment: KIPRUN_JOBS (default 2), KIPRUN_WIN32_BUILD_DIR (default build-win32).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+jobs=${KIPRUN_JOBS:-2}
+out=${KIPRUN_WIN32_BUILD_DIR:-build-win32}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# ---- packages
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+apt_install() {
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
+}
+packages=(mingw-w64-tools googletest cmake ninja-build g++ pkg-config zlib1g-dev libx11-dev
+  libxext-dev xvfb xauth xdotool x11-utils imagemagick fonts-ipafont-gothic
+  fonts-ipafont-mincho wine wine64 g++-mingw-w64-x86-64-posix)
+missing=()
+for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
+installed g++-mingw-w64-i686-posix || installed g++-mingw-w64-i686 || missing+=(g++-mingw-w64-i686-posix)
+installed wine32:i386 || missing+=(wine32:i386)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "== installing: ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+  fi
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  apt_install "${missing[@]}" >/dev/null
+fi
+
+# ---- tools that run on the build machine
+echo "== native tools (shape derivation, X readback)"
+cmake -S tests/win32/host-tools -B "$out/host-tools" -G Ninja >/dev/null
+cmake --build "$out/host-tools" --target kiprun-derive-shapes kiprun-xshape -j"$jobs" >/dev/null
+xshape=$out/host-tools/kiprun-xshape
+
+# ---- GoogleTest and the program for one MinGW-w64 target
+build_googletest() {
+  local triplet=$1 dir=$out/googletest-${1%%-*}
+  [ -f "$dir/install/lib/cmake/GTest/GTestConfig.cmake" ] && return 0
+  cmake -S /usr/src/googletest -B "$dir/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-i686.cmake" -DKIPRUN_MINGW_TRIPLET="$triplet" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$dir/install" >/dev/null
+  cmake --build "$dir/build" -j"$jobs" >/dev/null
+  cmake --install "$dir/build" >/dev/null
+}
+
+test_targets=(win32_backend_tests game_tests toolkit_tests)
+build_program() {
+  local triplet=$1 dir=$out/${1%%-*}
+  build_googletest "$triplet"
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-i686.cmake" \
+    -DKIPRUN_MINGW_TRIPLET="$triplet" -DCMAKE_BUILD_TYPE=MinSizeRel \
+    -DKIPRUN_HOST_TOOLS_DIR="$out/host-tools" -DKIPRUN_BUILD_BENCHMARKS=OFF \
+    -DGTest_DIR="$out/googletest-${triplet%%-*}/install/lib/cmake/GTest" >/dev/null
+  cmake --build "$dir" --target DskKPR -j"$jobs"
+  # Every test target is tried; one that does not build for Windows is reported at the end.
+  for t in "${test_targets[@]}"; do
+    if ! cmake --build "$dir" --target "$t" -j"$jobs" >"$dir/build-$t.log" 2>&1; then
+      grep -E "error" "$dir/build-$t.log" | head -5 >&2 || true
+      failures+=("$t does not build for ${triplet%%-*} (see $dir/build-$t.log)")
+    fi
+  done
+}
+
+failures=()
+echo "== the 32-bit program"
+build_program i686-w64-mingw32
+exe=$out/i686/app/DskKPR.exe
+size=$(stat -c %s "$exe")
+format=$(i686-w64-mingw32-objdump -f "$exe" | awk '/file format/ { print $NF }')
+dlls=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ { print $3 }' | sort | tr '\n' ' ')
+echo "$exe: $size bytes, $format, imports: $dlls"
+[ "$format" = "pei-i386" ] || failures+=("$exe is not a 32-bit Windows program ($format)")
+for dll in $dlls; do
+  case "${dll,,}" in
+    kernel32.dll | user32.dll | gdi32.dll | msvcrt.dll | advapi32.dll | shell32.dll) ;;
+    *) failures+=("$exe imports $dll, which is not a system DLL") ;;
+  esac
+done
+i686-w64-mingw32-objdump -p "$exe" | grep -q "Resource Directory" ||
+  failures+=("$exe carries no resources (icon, version information)")
+[ "$size" -lt 1048576 ] || echo "note: the .exe is $size bytes, above the 1 MB target"
+
+# ---- where the tests run
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  run_arch=i686
+  loader=/usr/lib/wine/wine
+else
+  echo "== this host cannot execute 32-bit code; the tests run on the 64-bit build of the same sources"
+  run_arch=x86_64
+  loader=/usr/lib/wine/wine64
+  build_program x86_64-w64-mingw32
+fi
+run_dir=$out/$run_arch
+
+# ---- a private X server and a Wine prefix of this run
+xvfb_pid=""
+prefix=$(mktemp -d /tmp/kiprun-wineprefix-XXXXXX)
+cleanup() {
+  WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$prefix"
+}
+trap cleanup EXIT
+display=""
+for n in $(seq 40 89); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+[ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
+Xvfb "$display" -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+export DISPLAY=$display WINEPREFIX=$prefix WINEDEBUG=-all WINELOADER=$loader
+export WINEDLLOVERRIDES="mscoree,mshtml="
+echo "== Wine prefix $prefix on $display"
+"$loader" wineboot -i >/dev/null 2>&1
+# The menu and message-box face of a fresh prefix has no Japanese glyphs; a Japanese system
+# has them, so the prefix gets a face that does.
+"$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /d IPAPGothic /f >/dev/null 2>&1
+"$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Shell Dlg' /d IPAPGothic /f \
+  >/dev/null 2>&1
+"$loader" wineboot -s >/dev/null 2>&1 || true
+# One server for all test processes of this run.
+/usr/lib/wine/wineserver -p
+
+# The test programs run straight under Wine: test discovery through ctest would start Wine once
+# per test and time out on a busy machine.
+echo "== unit tests under Wine ($run_arch)"
+passed=0
+failed=0
+for t in "${test_targets[@]}"; do
+  test_exe=$(find "$run_dir/tests" -name "$t.exe" | head -1)
+  [ -n "$test_exe" ] || continue
+  log=$run_dir/$t-wine.log
+  echo "-- $t"
+  status=0
+  (cd "$(dirname "$test_exe")" && timeout 1200 "$loader" "$test_exe" --gtest_color=no) \
+    >"$log" 2>&1 || status=$?
+  tr -d '\r' <"$log" | grep -E '^\[  (PASSED|FAILED) |^\[==========\] [0-9]+ tests? from' || true
+  n=$(tr -d '\r' <"$log" | awk '/^\[  PASSED  \] [0-9]+ test/ { print $4 }')
+  f=$(tr -d '\r' <"$log" | awk '/^\[  FAILED  \] [0-9]+ test/ { print $4 }')
+  passed=$((passed + ${n:-0}))
+  failed=$((failed + ${f:-0}))
+  if [ "$status" -ne 0 ]; then
+    tr -d '\r' <"$log" | grep -B2 -A12 'Failure' | head -60 >&2 || true
+    failures+=("$t under Wine (exit status $status, log $log)")
+  fi
+done
+echo "unit tests under Wine: $passed passed, $failed failed"
+
+echo "== smoke test of the .exe under Wine ($run_arch)"
+shots=$out/screenshots
+if ! tests/win32/wine-smoke-test.sh "$run_dir/app/DskKPR.exe" "$shots" "$loader" "$xshape"; then
+  failures+=("smoke test under Wine")
+fi
+echo "screenshots: $shots"
+
+echo "== summary"
+echo "32-bit program: $exe, $size bytes, imports: $dlls"
+echo "tests ran on the $run_arch build under $loader"
+if [ ${#failures[@]} -gt 0 ]; then
+  printf 'FAILED: %s\n' "${failures[@]}" >&2
+  exit 1
+fi
+echo "windows tests passed"
