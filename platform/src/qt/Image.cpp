@@ -29,7 +29,9 @@ Image::Image(Form& container, std::string /*name*/) : m_impl(std::make_unique<Im
 Image::~Image() = default;
 
 void Image::setPicture(const Picture& picture) {
-    if (m_impl->label) m_impl->label->setPixmap(QPixmap::fromImage(picture.impl()->image));
+    if (!m_impl->label) return;
+    m_impl->label->setPixmap(picture.isNull() ? QPixmap()
+                                              : QPixmap::fromImage(picture.impl()->image));
 }
 
 void Image::move(float left, float top, float width, float height) {

@@ -3,7 +3,6 @@
 
 #include <QColor>
 #include <QRect>
-#include <QRegion>
 #include <QString>
 #include <string>
 

@@ -4,7 +4,6 @@
 
 #include <QVector>
 #include <atomic>
-#include <cstring>
 
 #include "qt/QtConvert.h"
 #include "qt/RegionImpl.h"
