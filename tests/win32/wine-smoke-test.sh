@@ -123,6 +123,9 @@ balloon_up() {
     { split($4, wh, "x") }
     $4 != g && $4 != b && $4 != h && $4 != p && wh[1] > 20 { f = 1 } END { exit !f }'
 }
+ball_moved() {
+  [ "$(window_of_size $ball_size | awk '{ print $2, $3 }')" != "$ball_x $ball_y" ]
+}
 swing_started() { [ "$(shape_of "$golfer_id")" != "$idle_shape" ]; }
 click_button 1
 wait_for 60 swing_started || fail "a left click on the control button did not start the swing"
@@ -133,11 +136,14 @@ for attempt in 1 2 3; do
   sleep 0.3
   shot gauge.png
   click_button 1
-  if wait_for 60 balloon_up; then
+  # Struck: the ball leaves its spot. On a busy machine the flight itself may take a while.
+  if wait_for 30 ball_moved; then
+    echo "the ball was struck"
+    wait_for 300 balloon_up || fail "the ball flew but the shot did not end in a talk balloon"
     struck=1
     break
   fi
-  echo "no shot on attempt $attempt (the gauge may have emptied first); trying again"
+  echo "no shot on attempt $attempt (the gauge had emptied before the click); trying again"
 done
 [ "$struck" = 1 ] || fail "the shot did not end in a talk balloon"
 sleep 0.3
@@ -148,7 +154,7 @@ echo "balloon: $balloon"
 reset_done() {
   ! balloon_up && [ "$(window_of_size $ball_size | awk '{ print $2, $3 }')" = "$ball_x $ball_y" ]
 }
-wait_for 60 reset_done || fail "the scene did not reset after the shot"
+wait_for 120 reset_done || fail "the scene did not reset after the shot"
 echo "the scene reset: the balloon is gone and the ball is back at $ball_x,$ball_y"
 shot scene-reset.png
 
