@@ -36,7 +36,7 @@ void GameScene::setHoleSteps(const std::vector<int>& steps) {
 frmMan& GameScene::start() {
     frmMan& golfer = platform::form<frmMan>();
     golfer.setFrameObserver([this](std::int32_t shape) {
-        m_frames.push_back({clock().now(), shape, man().nBallFlag});
+        m_frames.push_back({clock().now(), shape, man().nBallFlag, cutTo(man(), shape)});
     });
     return golfer;
 }

@@ -25,6 +25,8 @@ struct ShownFrame {
     std::int64_t atMs;
     std::int32_t shape;
     std::int16_t ballFlag;
+    // Whether the golfer window's region really is that shape right after it was put on.
+    bool cut;
 };
 
 class GameScene {

@@ -50,6 +50,7 @@ TEST(Swing, FirstShotShowsBackswingThenDownswingAndLaunchesOnShape35) {
     // The ball is launched on the tick that shows shape 35, not before.
     for (const ShownFrame& f : frames) {
         EXPECT_EQ(f.ballFlag, f.shape > 35 ? -1 : 0) << "shape " << f.shape;
+        EXPECT_TRUE(f.cut) << "shape " << f.shape;
     }
     // The golfer holds shape 44 while the ball flies.
     EXPECT_TRUE(GameScene::cutTo(man, 44));
