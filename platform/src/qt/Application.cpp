@@ -40,7 +40,7 @@ ProgramPath realProgramPath() {
     }
     exe = std::filesystem::weakly_canonical(exe, error);
     std::string folder = exe.parent_path().string();
-    if (folder.empty()) folder = "/";
+    if (folder.empty()) folder.push_back('/');  // the root folder keeps its separator
     return ProgramPath{folder, exe.stem().string()};
 }
 
