@@ -7,7 +7,8 @@
 #      COLOR=3 (white) to DskKPR.ini;
 #   3. a left click starts the swing (the golfer's shape changes), a second click during the
 #      power gauge strikes, the shot ends in a talk balloon and the scene resets;
-#   4. "終了" from the menu ends the process.
+#   4. the version box opens modally and Enter (its default button, OK) closes it;
+#   5. "終了" from the menu ends the process.
 # Screenshots of the key moments go to OUTDIR as PNG files.
 #
 # Usage: wine-smoke-test.sh EXE OUTDIR WINE_LOADER KIPRUN_XSHAPE
@@ -157,6 +158,21 @@ reset_done() {
 wait_for 120 reset_done || fail "the scene did not reset after the shot"
 echo "the scene reset: the balloon is gone and the ball is back at $ball_x,$ball_y"
 shot scene-reset.png
+
+echo "== version box"
+click_button 3
+sleep 2
+# Down: 色変更, Down: バージョン情報.
+xdotool key Down Down Return
+version_up() { "$xshape" --class dskkpr.exe --count 0 2>/dev/null | grep -qx 'name バージョン情報'; }
+wait_for 60 version_up || fail "the version box did not open"
+sleep 1
+shot version.png
+# Enter presses the default button, OK, which closes the box.
+xdotool key Return
+version_gone() { ! version_up; }
+wait_for 60 version_gone || fail "Enter did not close the version box"
+echo "the version box opened and Enter closed it"
 
 echo "== 終了"
 click_button 3

@@ -151,7 +151,11 @@ HFONT createFont(const std::string& faceName, float points, bool bold) {
     // pixel is 11 px), so fixed screen metrics in tests give the fonts of that screen.
     lf.lfHeight = -std::max(1, nearestInt(points * 20.0 / Screen::twipsPerPixelY()));
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfCharSet = SHIFTJIS_CHARSET;
+    // The Japanese faces (and their stand-ins) with the Japanese character set, so a missing
+    // face is replaced by one that has the glyphs; a Western face keeps its own.
+    bool japanese = false;
+    for (unsigned char c : faceName) japanese = japanese || c >= 0x80;
+    lf.lfCharSet = japanese ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
