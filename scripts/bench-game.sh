@@ -36,7 +36,7 @@ cp "$program" "$work/DskKPR"
 # The X server reports every window mapped on the screen; with no window manager the first
 # four are the scene's (the golfer, the button, the hole, the ball).
 (stdbuf -oL xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
-  case "$line" in MapNotify*) echo "$(kiprun_now_ms)" ;; esac
+  case "$line" in MapNotify*) t=${EPOCHREALTIME/[.,]/}; echo $((t / 1000)) ;; esac
 done) >"$work/maps" &
 xev_pid=$!
 sleep 0.3

@@ -22,8 +22,11 @@ kiprun_free_display() {
   return 1
 }
 
-# kiprun_now_ms: milliseconds of the monotonic-enough wall clock.
-kiprun_now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+# kiprun_now_ms: milliseconds of the wall clock, read without starting a process.
+kiprun_now_ms() {
+  local t=${EPOCHREALTIME/[.,]/}
+  echo $((t / 1000))
+}
 
 # kiprun_windows PID: one line per mapped top-level window of the process:
 # "ID X Y WIDTHxHEIGHT".
