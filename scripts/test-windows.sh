@@ -22,7 +22,7 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 # ---- packages
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+installed() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]; }
 apt_install() {
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
 }
@@ -35,7 +35,7 @@ installed g++-mingw-w64-i686-posix || installed g++-mingw-w64-i686 || missing+=(
 installed wine32:i386 || missing+=(wine32:i386)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "== installing: ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if ! [[ "$(dpkg --print-foreign-architectures)" =~ (^|$'\n')i386($|$'\n') ]]; then
     $sudo dpkg --add-architecture i386
   fi
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
@@ -93,7 +93,7 @@ for dll in $dlls; do
   esac
 done
 headers=$(i686-w64-mingw32-objdump -p "$exe")
-resources=$(echo "$headers" | awk '/Resource Directory/ { print $4; exit }')
+resources=$(awk '/Resource Directory/ { print $4; exit }' <<<"$headers")
 [ -n "$resources" ] && [ "$resources" != "00000000" ] ||
   failures+=("$exe carries no resources (icon, version information)")
 [ "$size" -lt 1048576 ] || echo "note: the .exe is $size bytes, above the 1 MB target"
@@ -147,7 +147,7 @@ echo "== unit tests under Wine ($run_arch)"
 passed=0
 failed=0
 for t in "${test_targets[@]}"; do
-  test_exe=$(find "$run_dir/tests" -name "$t.exe" | head -1)
+  test_exe=$(find "$run_dir/tests" -name "$t.exe" -print -quit)
   [ -n "$test_exe" ] || continue
   log=$run_dir/$t-wine.log
   echo "-- $t"
