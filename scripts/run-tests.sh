@@ -16,7 +16,7 @@ cmake --build "$build" -j"$jobs"
 
 export QT_QPA_PLATFORM=offscreen
 echo "== unit and integration tests (offscreen)"
-ctest --test-dir "$build" -j"$jobs" --output-on-failure -LE 'e2e|bench|slow'
+ctest --test-dir "$build" -j"$jobs" --output-on-failure -LE 'e2e|bench'
 
 # A private X server on a free display for the end-to-end tests.
 xvfb_pid=""; wm_pid=""
@@ -58,7 +58,7 @@ cmake -S . -B "$san" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIPRUN_SANITIZE=ON \
   -DKIPRUN_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$san" -j"$jobs"
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
-  ctest --test-dir "$san" -j"$jobs" --output-on-failure -LE 'e2e|bench|slow'
+  ctest --test-dir "$san" -j"$jobs" --output-on-failure -LE 'e2e|bench'
 
 if [ -x tests/fuzz/run-fuzz.sh ]; then
   echo "== fuzzing the settings-file reader"

@@ -84,6 +84,10 @@ public:
     bool advanceUntil(const std::function<bool()>& done, std::int64_t limitMs);
     // Number of timers currently started.
     int activeTimers() const;
+    // A pass over the window system's own queue (repaints, show and hide notices, deferred
+    // deletions), run after the program's events in every event pass, as the real event loop
+    // empties that queue too. The test environment installs it; empty by default.
+    void setNativeEventPass(std::function<void()> pass);
 
     std::int32_t tickCount() override;
     void sleep(int milliseconds) override;

@@ -72,6 +72,7 @@ private:
 
 struct VirtualClock::State {
     std::shared_ptr<Schedule> schedule = std::make_shared<Schedule>();
+    std::function<void()> nativePass;
 
     // One event pass: runs what is due at or before now when the pass starts, each once, in
     // time order. What a handler schedules for now or earlier waits for the next pass. Stops
@@ -126,6 +127,7 @@ struct VirtualClock::State {
             if (run) run();
             if (done && (*done)()) return {ran, true};
         }
+        if (nativePass) nativePass();
         return {ran, false};
     }
 
@@ -152,6 +154,10 @@ VirtualClock::~VirtualClock() = default;
 void VirtualClock::post(std::int64_t atMs, std::function<void()> event) {
     Schedule& s = *m_state->schedule;
     s.events.emplace(std::pair(std::max(atMs, m_now), s.nextOrder++), std::move(event));
+}
+
+void VirtualClock::setNativeEventPass(std::function<void()> pass) {
+    m_state->nativePass = std::move(pass);
 }
 
 void VirtualClock::advance(std::int64_t ms) {
