@@ -76,9 +76,9 @@ GolferDrawing drawGolfer(const GolferSkeleton& s) {
 
     GolferDrawing drawing;
     SpriteImage& image = drawing.image;
-    const SpriteSpec& spec = spriteSpec(0);
-    image = SpriteImage(spec.width, spec.height, spec.bitsPerPixel);
-    image.setPixelsPerMetre(spec.pixelsPerMetre);
+    const SpriteSpec& layout = spriteSpec(0);
+    image = SpriteImage(layout.width, layout.height, layout.bitsPerPixel);
+    image.setPixelsPerMetre(layout.pixelsPerMetre);
     image.setPaletteEntry(0, Rgb{0, 0, 0});
     image.setPaletteEntry(1, Rgb{255, 255, 255});
     for (int y = 0; y < kHeight; ++y) {

@@ -43,21 +43,21 @@ void writeBytes(std::ostringstream& out, const std::string& name,
 }  // namespace
 
 std::vector<RGNRect> deriveCheckedShape(int index, const SpriteImage& image) {
-    const SpriteSpec& spec = spriteSpec(index);
-    if (image.width() != spec.width || image.height() != spec.height) {
-        throw std::runtime_error("the " + std::string(spec.what) + " must be " +
-                                 std::to_string(spec.width) + " x " + std::to_string(spec.height) +
+    const SpriteSpec& layout = spriteSpec(index);
+    if (image.width() != layout.width || image.height() != layout.height) {
+        throw std::runtime_error("the " + std::string(layout.what) + " must be " +
+                                 std::to_string(layout.width) + " x " + std::to_string(layout.height) +
                                  " pixels, not " + std::to_string(image.width()) + " x " +
                                  std::to_string(image.height()));
     }
-    if (image.bitsPerPixel() != spec.bitsPerPixel) {
-        throw std::runtime_error("the " + std::string(spec.what) + " must have " +
-                                 std::to_string(spec.bitsPerPixel) + " bits per pixel, not " +
+    if (image.bitsPerPixel() != layout.bitsPerPixel) {
+        throw std::runtime_error("the " + std::string(layout.what) + " must have " +
+                                 std::to_string(layout.bitsPerPixel) + " bits per pixel, not " +
                                  std::to_string(image.bitsPerPixel()));
     }
     const Rgb key = image.colour(0, 0);
-    if (!(key == spec.key)) {
-        throw std::runtime_error("the key colour " + rgbText(spec.key) +
+    if (!(key == layout.key)) {
+        throw std::runtime_error("the key colour " + rgbText(layout.key) +
                                  " is missing: the top-left pixel is " + rgbText(key));
     }
     std::vector<RGNRect> rects = deriveShape(image);

@@ -14,15 +14,15 @@ namespace {
 SpriteImage fromRows(int index, std::initializer_list<std::string_view> rows,
                      const std::map<char, std::uint8_t>& legend,
                      std::initializer_list<std::pair<std::uint8_t, Rgb>> palette) {
-    const SpriteSpec& spec = spriteSpec(index);
-    SpriteImage image(spec.width, spec.height, spec.bitsPerPixel);
-    image.setPixelsPerMetre(spec.pixelsPerMetre);
+    const SpriteSpec& layout = spriteSpec(index);
+    SpriteImage image(layout.width, layout.height, layout.bitsPerPixel);
+    image.setPixelsPerMetre(layout.pixelsPerMetre);
     for (const auto& [entry, colour] : palette) image.setPaletteEntry(entry, colour);
-    if (static_cast<int>(rows.size()) != spec.height) throw std::logic_error("row count");
+    if (static_cast<int>(rows.size()) != layout.height) throw std::logic_error("row count");
     int y = 0;
     for (std::string_view row : rows) {
-        if (static_cast<int>(row.size()) != spec.width) throw std::logic_error("row width");
-        for (int x = 0; x < spec.width; ++x) image.setIndex(x, y, legend.at(row[x]));
+        if (static_cast<int>(row.size()) != layout.width) throw std::logic_error("row width");
+        for (int x = 0; x < layout.width; ++x) image.setIndex(x, y, legend.at(row[x]));
         ++y;
     }
     return image;
@@ -105,11 +105,11 @@ SpriteImage drawHole() {
                                      {'K', kBlack},
                                      {'d', Rgb{80, 80, 81}},
                                      {'g', Rgb{123, 124, 124}}};
-    const SpriteSpec& spec = spriteSpec(kHole);
-    SpriteImage image(spec.width, spec.height, spec.bitsPerPixel);
-    image.setPixelsPerMetre(spec.pixelsPerMetre);
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) image.setColour(x, y, legend.at(kRows[y][x]));
+    const SpriteSpec& layout = spriteSpec(kHole);
+    SpriteImage image(layout.width, layout.height, layout.bitsPerPixel);
+    image.setPixelsPerMetre(layout.pixelsPerMetre);
+    for (int y = 0; y < layout.height; ++y) {
+        for (int x = 0; x < layout.width; ++x) image.setColour(x, y, legend.at(kRows[y][x]));
     }
     return image;
 }
@@ -121,13 +121,13 @@ SpriteImage drawPowerGauge() {
                                                      32, 26, 20, 14, 8,  2,  1};
     constexpr int kBars = 26;
     constexpr int kGroundRow = 15;
-    const SpriteSpec& spec = spriteSpec(kPowerGauge);
-    SpriteImage image(spec.width, spec.height, spec.bitsPerPixel);
-    image.setPixelsPerMetre(spec.pixelsPerMetre);
+    const SpriteSpec& layout = spriteSpec(kPowerGauge);
+    SpriteImage image(layout.width, layout.height, layout.bitsPerPixel);
+    image.setPixelsPerMetre(layout.pixelsPerMetre);
     image.setPaletteEntry(0, kBlack);
     image.setPaletteEntry(1, kWhite);
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) image.setIndex(x, y, 1);
+    for (int y = 0; y < layout.height; ++y) {
+        for (int x = 0; x < layout.width; ++x) image.setIndex(x, y, 1);
     }
     for (int bar = 0; bar < kBars; ++bar) {
         for (int x = 1 + 3 * bar; x <= 2 + 3 * bar; ++x) {

@@ -14,12 +14,12 @@ using namespace shapes::tooling;
 TEST(CommittedArt, EverySpriteHasItsSizeDepthResolutionAndKey) {
     for (int i = 0; i <= kPowerGauge; ++i) {
         const SpriteImage image = committedSprite(i);
-        const SpriteSpec& spec = spriteSpec(i);
-        EXPECT_EQ(image.width(), spec.width) << i;
-        EXPECT_EQ(image.height(), spec.height) << i;
-        EXPECT_EQ(image.bitsPerPixel(), spec.bitsPerPixel) << i;
+        const SpriteSpec& layout = spriteSpec(i);
+        EXPECT_EQ(image.width(), layout.width) << i;
+        EXPECT_EQ(image.height(), layout.height) << i;
+        EXPECT_EQ(image.bitsPerPixel(), layout.bitsPerPixel) << i;
         EXPECT_EQ(image.pixelsPerMetre(), i == kPowerGauge ? 0 : 2834) << i;
-        EXPECT_EQ(image.colour(0, 0), spec.key) << i;
+        EXPECT_EQ(image.colour(0, 0), layout.key) << i;
     }
 }
 
