@@ -20,16 +20,6 @@ namespace platform::testing {
 
 namespace {
 
-// The program's own never-seeded sequence from its start, so every test draws the numbers a
-// freshly started program would, whatever ran before it in the process.
-std::vector<float> freshProgramSequence() {
-    constexpr std::size_t kValues = 1 << 16;
-    DefaultRandomSource source;
-    std::vector<float> values(kValues);
-    for (float& v : values) v = source.next();
-    return values;
-}
-
 std::string makeTempFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kiprun-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return std::filesystem::temp_directory_path().string();
@@ -62,7 +52,7 @@ void ensureApplication() {
 
 TestEnvironment::TestEnvironment(ScreenMetrics screen)
     : m_folder(makeTempFolder()),
-      m_random(std::make_unique<SequenceRandomSource>(freshProgramSequence())) {
+      m_random(std::make_unique<DefaultRandomSource>()) {
     ensureApplication();
     // The window system's queue empties in every event pass, as under the real event loop;
     // left alone it would grow for as long as the test runs.

@@ -44,7 +44,9 @@ private:
     std::string m_folder;
     std::vector<std::string> m_messages;
     int m_endCount = 0;
-    std::unique_ptr<SequenceRandomSource> m_random;
+    // A fresh never-seeded source unless the test gave a sequence: every test draws the numbers
+    // a freshly started program would, whatever ran before it in the process.
+    std::unique_ptr<RandomSource> m_random;
 };
 
 // Ensures the offscreen Qt application exists (for tests that need no full environment).

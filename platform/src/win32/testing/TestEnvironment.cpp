@@ -50,15 +50,6 @@ void removeFolder(const std::string& folder) {
     RemoveDirectoryA(folder.c_str());
 }
 
-// The program's own never-seeded sequence from its start, so every test draws the numbers a
-// freshly started program would, whatever ran before it in the process.
-std::vector<float> freshProgramSequence() {
-    constexpr std::size_t kValues = 1 << 16;
-    DefaultRandomSource source;
-    std::vector<float> values(kValues);
-    for (float& v : values) v = source.next();
-    return values;
-}
 
 }  // namespace
 
@@ -70,7 +61,7 @@ void ensureApplication() {
 }
 
 TestEnvironment::TestEnvironment(ScreenMetrics screen)
-    : m_random(std::make_unique<SequenceRandomSource>(freshProgramSequence())) {
+    : m_random(std::make_unique<DefaultRandomSource>()) {
     ensureApplication();
     setClock(&m_clock);
     Screen::setFixed(screen);
