@@ -89,6 +89,10 @@ TestEnvironment::~TestEnvironment() {
     std::filesystem::remove_all(m_folder, error);
 }
 
+int nativeWindowCount() {
+    return static_cast<int>(QApplication::allWidgets().size());
+}
+
 std::string TestEnvironment::iniPath() const { return m_folder + "/DskKPR.ini"; }
 
 void TestEnvironment::setPopupChoice(std::function<MenuItem*(MenuItem& menu)> choose) {

@@ -52,4 +52,8 @@ private:
 // Ensures the offscreen Qt application exists (for tests that need no full environment).
 void ensureApplication();
 
+// Native windows and child controls the window system still holds for this process, those
+// waiting for a deferred deletion included: what a window leaked on unloading would keep alive.
+int nativeWindowCount();
+
 }  // namespace platform::testing

@@ -51,6 +51,17 @@ void removeFolder(const std::string& folder) {
 }
 
 
+BOOL CALLBACK countWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+BOOL CALLBACK countWindowAndChildren(HWND window, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    EnumChildWindows(window, countWindow, count);
+    return TRUE;
+}
+
 }  // namespace
 
 void ensureApplication() {
@@ -86,6 +97,13 @@ TestEnvironment::~TestEnvironment() {
     setClock(nullptr);
     Screen::setFixed(std::nullopt);
     removeFolder(m_folder);
+}
+
+int nativeWindowCount() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), countWindowAndChildren,
+                      reinterpret_cast<LPARAM>(&count));
+    return count;
 }
 
 std::string TestEnvironment::iniPath() const {
