@@ -113,7 +113,13 @@ class TalkWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_blank75 = blankOfWidth(75);
-        ASSERT_FALSE(m_blank75.empty()) << "no blanks measure 75 twips in the balloon font";
+        if (!m_blank75.empty()) return;
+#if defined(_WIN32)
+        // GDI takes no glyphs from other faces, and IPAPGothic has no thin blanks.
+        GTEST_SKIP() << "no blanks measure 75 twips in the balloon font";
+#else
+        FAIL() << "no blanks measure 75 twips in the balloon font";
+#endif
     }
 
     platform::testing::TestEnvironment m_env;
