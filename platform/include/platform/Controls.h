@@ -46,38 +46,12 @@ public:
     int heightPixels() const override;
     bool visible() const override;
     void setVisible(bool visible) override;
-    Color backColor() const override;
-    void setBackColor(Color color) override;
-    Color foreColor() const override;
-    void setForeColor(Color color) override;
-    std::string fontName() const override;
-    void setFontName(const std::string& name) override;
-    float fontSize() const override;
-    void setFontSize(float points) override;
-    bool fontBold() const override;
-    void setFontBold(bool bold) override;
-    bool autoRedraw() const override;
-    void setAutoRedraw(bool on) override;
-    void cls() override;
-    float currentX() const override;
-    float currentY() const override;
-    void setCurrentX(float twips) override;
-    void setCurrentY(float twips) override;
-    void print(const std::string& text) override;
-    float textWidth(const std::string& text) const override;
-    void line(float x1, float y1, float x2, float y2, Color color) override;
-    void paintPicture(const Picture& picture, float x, float y) override;
-    void selectClip(const Region& clip) override;
-    void clearClip() override;
-    bool hasClip() const override;
     std::uintptr_t hwnd() const override;
-    bool setWindowRegion(Region&& region, bool redraw) override;
-    std::optional<Region> windowRegion() const override;
-    Color backBufferPixel(int x, int y) const override;
 
 private:
     friend class Form;
     PictureBox(Form& container, std::string name);
+    SurfaceDrawing& drawing() const override;
     std::unique_ptr<Impl> m_impl;
 };
 

@@ -24,6 +24,7 @@
 namespace platform {
 
 class Picture;
+class SurfaceDrawing;
 
 class Surface {
 public:
@@ -51,48 +52,48 @@ public:
     virtual void setVisible(bool visible) = 0;
 
     // Setting the background colour clears the back buffer to it (as Cls does) and repaints.
-    virtual Color backColor() const = 0;
-    virtual void setBackColor(Color color) = 0;
-    virtual Color foreColor() const = 0;
-    virtual void setForeColor(Color color) = 0;
+    Color backColor() const;
+    void setBackColor(Color color);
+    Color foreColor() const;
+    void setForeColor(Color color);
 
     // Font by the program's own face names; the window layer maps names the system lacks
     // (for example the Windows Japanese faces) to metric-compatible installed faces.
-    virtual std::string fontName() const = 0;
-    virtual void setFontName(const std::string& name) = 0;
-    virtual float fontSize() const = 0;  // points
-    virtual void setFontSize(float points) = 0;
-    virtual bool fontBold() const = 0;
-    virtual void setFontBold(bool bold) = 0;
+    std::string fontName() const;
+    void setFontName(const std::string& name);
+    float fontSize() const;  // points
+    void setFontSize(float points);
+    bool fontBold() const;
+    void setFontBold(bool bold);
 
-    virtual bool autoRedraw() const = 0;
-    virtual void setAutoRedraw(bool on) = 0;
+    bool autoRedraw() const;
+    void setAutoRedraw(bool on);
 
     // Fills the back buffer with backColor and sets currentX/currentY to 0, 0. A selected clip
     // limits it like any other drawing.
-    virtual void cls() = 0;
-    virtual float currentX() const = 0;
-    virtual float currentY() const = 0;
-    virtual void setCurrentX(float twips) = 0;
-    virtual void setCurrentY(float twips) = 0;
+    void cls();
+    float currentX() const;
+    float currentY() const;
+    void setCurrentX(float twips);
+    void setCurrentY(float twips);
     // Prints one line of text in foreColor at (currentX, currentY) with the current font; the
     // text's top-left corner is at that point. Afterwards, as after a line break, currentX is
     // 0 and currentY has moved down by one line height.
-    virtual void print(const std::string& text) = 0;
+    void print(const std::string& text);
     // Width of the text in the current font, twips.
-    virtual float textWidth(const std::string& text) const = 0;
+    float textWidth(const std::string& text) const;
     // Draws a one-pixel line from (x1, y1) to (x2, y2), twips, in `color`; the end point is
     // not drawn.
-    virtual void line(float x1, float y1, float x2, float y2, Color color) = 0;
+    void line(float x1, float y1, float x2, float y2, Color color);
     // Copies the whole picture at its natural size with its top-left pixel at (x, y), twips,
     // through the selected clip (a plain copy: no transparency).
-    virtual void paintPicture(const Picture& picture, float x, float y) = 0;
+    void paintPicture(const Picture& picture, float x, float y);
 
     // The clip of the back buffer: drawing touches only pixels inside it. selectClip copies
     // the region, the caller keeps its own.
-    virtual void selectClip(const Region& clip) = 0;
-    virtual void clearClip() = 0;
-    virtual bool hasClip() const = 0;
+    void selectClip(const Region& clip);
+    void clearClip();
+    bool hasClip() const;
 
     // Native handle (X window id on X11, HWND on Windows); 0 while the window does not exist.
     virtual std::uintptr_t hwnd() const = 0;
@@ -100,15 +101,19 @@ public:
     // Cuts the window to `region` (SetWindowRgn); the window takes ownership and, when redraw
     // is true, repaints at once so the new outline reaches the screen in the same tick.
     // Returns false when the window cannot be cut; the region is then released.
-    virtual bool setWindowRegion(Region&& region, bool redraw) = 0;
+    bool setWindowRegion(Region&& region, bool redraw);
     // A copy of the window's present region (GetWindowRgn); nothing for a window never cut.
-    virtual std::optional<Region> windowRegion() const = 0;
+    std::optional<Region> windowRegion() const;
 
     // The back buffer's pixel at (x, y), pixels; for tests and diagnostics.
-    virtual Color backBufferPixel(int x, int y) const = 0;
+    Color backBufferPixel(int x, int y) const;
 
 protected:
     explicit Surface(std::string name) : m_name(std::move(name)) {}
+
+    // The back buffer and drawing state behind the surface: the calls above that are not
+    // virtual go to it, the same for a window and a picture box.
+    virtual SurfaceDrawing& drawing() const = 0;
 
 private:
     std::string m_name;

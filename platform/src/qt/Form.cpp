@@ -306,48 +306,11 @@ bool Form::visible() const {
 
 void Form::setVisible(bool visible) { visible ? show() : hide(); }
 
-Color Form::backColor() const { return m_impl->surface.backColor(); }
-void Form::setBackColor(Color color) { m_impl->surface.setBackColor(color); }
-Color Form::foreColor() const { return m_impl->surface.foreColor(); }
-void Form::setForeColor(Color color) { m_impl->surface.setForeColor(color); }
-std::string Form::fontName() const { return m_impl->surface.fontName(); }
-void Form::setFontName(const std::string& name) { m_impl->surface.setFontName(name); }
-float Form::fontSize() const { return m_impl->surface.fontSize(); }
-void Form::setFontSize(float points) { m_impl->surface.setFontSize(points); }
-bool Form::fontBold() const { return m_impl->surface.fontBold(); }
-void Form::setFontBold(bool bold) { m_impl->surface.setFontBold(bold); }
-bool Form::autoRedraw() const { return m_impl->surface.autoRedraw(); }
-void Form::setAutoRedraw(bool on) { m_impl->surface.setAutoRedraw(on); }
-void Form::cls() { m_impl->surface.cls(); }
-float Form::currentX() const { return m_impl->surface.currentX(); }
-float Form::currentY() const { return m_impl->surface.currentY(); }
-void Form::setCurrentX(float twips) { m_impl->surface.setCurrentX(twips); }
-void Form::setCurrentY(float twips) { m_impl->surface.setCurrentY(twips); }
-void Form::print(const std::string& text) { m_impl->surface.print(text); }
-float Form::textWidth(const std::string& text) const { return m_impl->surface.textWidth(text); }
-
-void Form::line(float x1, float y1, float x2, float y2, Color color) {
-    m_impl->surface.line(x1, y1, x2, y2, color);
-}
-
-void Form::paintPicture(const Picture& picture, float x, float y) {
-    m_impl->surface.paintPicture(picture, x, y);
-}
-
-void Form::selectClip(const Region& clip) { m_impl->surface.selectClip(clip); }
-void Form::clearClip() { m_impl->surface.clearClip(); }
-bool Form::hasClip() const { return m_impl->surface.hasClip(); }
-
 std::uintptr_t Form::hwnd() const {
     QWidget* w = m_impl->widget();
     return w != nullptr ? static_cast<std::uintptr_t>(w->winId()) : 0;
 }
 
-bool Form::setWindowRegion(Region&& region, bool redraw) {
-    return m_impl->surface.setWindowRegion(std::move(region), redraw);
-}
-
-std::optional<Region> Form::windowRegion() const { return m_impl->surface.windowRegion(); }
-Color Form::backBufferPixel(int x, int y) const { return m_impl->surface.backBufferPixel(x, y); }
+SurfaceDrawing& Form::drawing() const { return m_impl->surface; }
 
 }  // namespace platform

@@ -82,41 +82,6 @@ void PictureBox::setVisible(bool visible) {
     if (QWidget* w = m_impl->surface.widget()) w->setVisible(visible);
 }
 
-Color PictureBox::backColor() const { return m_impl->surface.backColor(); }
-void PictureBox::setBackColor(Color color) { m_impl->surface.setBackColor(color); }
-Color PictureBox::foreColor() const { return m_impl->surface.foreColor(); }
-void PictureBox::setForeColor(Color color) { m_impl->surface.setForeColor(color); }
-std::string PictureBox::fontName() const { return m_impl->surface.fontName(); }
-void PictureBox::setFontName(const std::string& name) { m_impl->surface.setFontName(name); }
-float PictureBox::fontSize() const { return m_impl->surface.fontSize(); }
-void PictureBox::setFontSize(float points) { m_impl->surface.setFontSize(points); }
-bool PictureBox::fontBold() const { return m_impl->surface.fontBold(); }
-void PictureBox::setFontBold(bool bold) { m_impl->surface.setFontBold(bold); }
-bool PictureBox::autoRedraw() const { return m_impl->surface.autoRedraw(); }
-void PictureBox::setAutoRedraw(bool on) { m_impl->surface.setAutoRedraw(on); }
-void PictureBox::cls() { m_impl->surface.cls(); }
-float PictureBox::currentX() const { return m_impl->surface.currentX(); }
-float PictureBox::currentY() const { return m_impl->surface.currentY(); }
-void PictureBox::setCurrentX(float twips) { m_impl->surface.setCurrentX(twips); }
-void PictureBox::setCurrentY(float twips) { m_impl->surface.setCurrentY(twips); }
-void PictureBox::print(const std::string& text) { m_impl->surface.print(text); }
-
-float PictureBox::textWidth(const std::string& text) const {
-    return m_impl->surface.textWidth(text);
-}
-
-void PictureBox::line(float x1, float y1, float x2, float y2, Color color) {
-    m_impl->surface.line(x1, y1, x2, y2, color);
-}
-
-void PictureBox::paintPicture(const Picture& picture, float x, float y) {
-    m_impl->surface.paintPicture(picture, x, y);
-}
-
-void PictureBox::selectClip(const Region& clip) { m_impl->surface.selectClip(clip); }
-void PictureBox::clearClip() { m_impl->surface.clearClip(); }
-bool PictureBox::hasClip() const { return m_impl->surface.hasClip(); }
-
 std::uintptr_t PictureBox::hwnd() const {
     // A child is drawn inside its window's X window and has no window of its own (making it
     // native would change how its mask combines with the window's); its widget's address
@@ -124,14 +89,6 @@ std::uintptr_t PictureBox::hwnd() const {
     return reinterpret_cast<std::uintptr_t>(m_impl->surface.widget());
 }
 
-bool PictureBox::setWindowRegion(Region&& region, bool redraw) {
-    return m_impl->surface.setWindowRegion(std::move(region), redraw);
-}
-
-std::optional<Region> PictureBox::windowRegion() const { return m_impl->surface.windowRegion(); }
-
-Color PictureBox::backBufferPixel(int x, int y) const {
-    return m_impl->surface.backBufferPixel(x, y);
-}
+SurfaceDrawing& PictureBox::drawing() const { return m_impl->surface; }
 
 }  // namespace platform

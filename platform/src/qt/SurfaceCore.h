@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "common/SurfaceDrawing.h"
 #include "platform/Color.h"
 #include "platform/Region.h"
 #include "qt/BackBuffer.h"
@@ -20,11 +21,11 @@ class Picture;
 
 namespace platform::qt {
 
-class SurfaceCore {
+class SurfaceCore : public SurfaceDrawing {
 public:
     SurfaceCore(SurfaceWidget* widget, float left, float top, float width, float height,
                 Color backColor);
-    ~SurfaceCore();
+    ~SurfaceCore() override;
     SurfaceCore(const SurfaceCore&) = delete;
     SurfaceCore& operator=(const SurfaceCore&) = delete;
 
@@ -52,37 +53,37 @@ public:
     // manager placing a new window); true when it had to.
     bool restorePosition();
 
-    Color backColor() const { return m_backColor; }
-    void setBackColor(Color color);
-    Color foreColor() const { return m_foreColor; }
-    void setForeColor(Color color) { m_foreColor = color; }
-    const std::string& fontName() const { return m_fontName; }
-    void setFontName(const std::string& name) { m_fontName = name; }
-    float fontSize() const { return m_fontSize; }
-    void setFontSize(float points) { m_fontSize = points; }
-    bool fontBold() const { return m_fontBold; }
-    void setFontBold(bool bold) { m_fontBold = bold; }
+    Color backColor() const override { return m_backColor; }
+    void setBackColor(Color color) override;
+    Color foreColor() const override { return m_foreColor; }
+    void setForeColor(Color color) override { m_foreColor = color; }
+    std::string fontName() const override { return m_fontName; }
+    void setFontName(const std::string& name) override { m_fontName = name; }
+    float fontSize() const override { return m_fontSize; }
+    void setFontSize(float points) override { m_fontSize = points; }
+    bool fontBold() const override { return m_fontBold; }
+    void setFontBold(bool bold) override { m_fontBold = bold; }
     // The surface's font at the screen's present twips per pixel.
     QFont font() const;
-    bool autoRedraw() const { return m_autoRedraw; }
-    void setAutoRedraw(bool on) { m_autoRedraw = on; }
+    bool autoRedraw() const override { return m_autoRedraw; }
+    void setAutoRedraw(bool on) override { m_autoRedraw = on; }
 
-    void cls();
-    float currentX() const { return m_currentX; }
-    float currentY() const { return m_currentY; }
-    void setCurrentX(float twips) { m_currentX = twips; }
-    void setCurrentY(float twips) { m_currentY = twips; }
-    void print(const std::string& text);
-    float textWidth(const std::string& text) const;
-    void line(float x1, float y1, float x2, float y2, Color color);
-    void paintPicture(const Picture& picture, float x, float y);
-    void selectClip(const Region& clip);
-    void clearClip() { m_buffer.clearClip(); }
-    bool hasClip() const { return m_buffer.hasClip(); }
+    void cls() override;
+    float currentX() const override { return m_currentX; }
+    float currentY() const override { return m_currentY; }
+    void setCurrentX(float twips) override { m_currentX = twips; }
+    void setCurrentY(float twips) override { m_currentY = twips; }
+    void print(const std::string& text) override;
+    float textWidth(const std::string& text) const override;
+    void line(float x1, float y1, float x2, float y2, Color color) override;
+    void paintPicture(const Picture& picture, float x, float y) override;
+    void selectClip(const Region& clip) override;
+    void clearClip() override { m_buffer.clearClip(); }
+    bool hasClip() const override { return m_buffer.hasClip(); }
 
-    bool setWindowRegion(Region&& region, bool redraw);
-    std::optional<Region> windowRegion() const;
-    Color backBufferPixel(int x, int y) const { return m_buffer.pixel(x, y); }
+    bool setWindowRegion(Region&& region, bool redraw) override;
+    std::optional<Region> windowRegion() const override;
+    Color backBufferPixel(int x, int y) const override { return m_buffer.pixel(x, y); }
 
     // Shows the back buffer's new content.
     void repaint();

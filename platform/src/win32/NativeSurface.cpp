@@ -204,7 +204,7 @@ std::optional<Region> NativeSurface::windowRegion() const {
     return copy;
 }
 
-Color NativeSurface::pixel(int x, int y) const {
+Color NativeSurface::backBufferPixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;
     // Straight from the DIB's memory: GetPixel would refuse pixels outside the clip.
     if (!m_bits) return 0;

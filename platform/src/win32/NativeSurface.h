@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "common/SurfaceDrawing.h"
 #include "platform/Color.h"
 #include "platform/Region.h"
 
@@ -20,10 +21,10 @@ class Picture;
 
 namespace platform::win32 {
 
-class NativeSurface {
+class NativeSurface : public SurfaceDrawing {
 public:
     NativeSurface(Color backColor, Color foreColor);
-    ~NativeSurface();
+    ~NativeSurface() override;
     NativeSurface(const NativeSurface&) = delete;
     NativeSurface& operator=(const NativeSurface&) = delete;
 
@@ -41,36 +42,36 @@ public:
     // Marks the window for repainting from the buffer at the next event pass.
     void invalidate() const;
 
-    Color backColor() const { return m_back; }
-    void setBackColor(Color color);
-    Color foreColor() const { return m_fore; }
-    void setForeColor(Color color) { m_fore = color; }
-    const std::string& fontName() const { return m_fontName; }
-    void setFontName(const std::string& name);
-    float fontSize() const { return m_fontSize; }
-    void setFontSize(float points);
-    bool fontBold() const { return m_fontBold; }
-    void setFontBold(bool bold);
+    Color backColor() const override { return m_back; }
+    void setBackColor(Color color) override;
+    Color foreColor() const override { return m_fore; }
+    void setForeColor(Color color) override { m_fore = color; }
+    std::string fontName() const override { return m_fontName; }
+    void setFontName(const std::string& name) override;
+    float fontSize() const override { return m_fontSize; }
+    void setFontSize(float points) override;
+    bool fontBold() const override { return m_fontBold; }
+    void setFontBold(bool bold) override;
     HFONT font() const;
-    bool autoRedraw() const { return m_autoRedraw; }
-    void setAutoRedraw(bool on) { m_autoRedraw = on; }
+    bool autoRedraw() const override { return m_autoRedraw; }
+    void setAutoRedraw(bool on) override { m_autoRedraw = on; }
 
-    void cls();
-    float currentX() const { return m_currentX; }
-    float currentY() const { return m_currentY; }
-    void setCurrentX(float twips) { m_currentX = twips; }
-    void setCurrentY(float twips) { m_currentY = twips; }
-    void print(const std::string& text);
-    float textWidth(const std::string& text) const;
-    void line(float x1, float y1, float x2, float y2, Color color);
-    void paintPicture(const Picture& picture, float x, float y);
-    void selectClip(const Region& clip);
-    void clearClip();
-    bool hasClip() const { return m_hasClip; }
+    void cls() override;
+    float currentX() const override { return m_currentX; }
+    float currentY() const override { return m_currentY; }
+    void setCurrentX(float twips) override { m_currentX = twips; }
+    void setCurrentY(float twips) override { m_currentY = twips; }
+    void print(const std::string& text) override;
+    float textWidth(const std::string& text) const override;
+    void line(float x1, float y1, float x2, float y2, Color color) override;
+    void paintPicture(const Picture& picture, float x, float y) override;
+    void selectClip(const Region& clip) override;
+    void clearClip() override;
+    bool hasClip() const override { return m_hasClip; }
 
-    bool setWindowRegion(Region&& region, bool redraw);
-    std::optional<Region> windowRegion() const;
-    Color pixel(int x, int y) const;
+    bool setWindowRegion(Region&& region, bool redraw) override;
+    std::optional<Region> windowRegion() const override;
+    Color backBufferPixel(int x, int y) const override;
 
 private:
     HDC m_dc = nullptr;

@@ -1,7 +1,0 @@
-#include "platform/Surface.h"
-
-namespace platform {
-
-Surface::~Surface() = default;
-
-}  // namespace platform
