@@ -17,4 +17,8 @@ struct SettingsLocation {
 
 SettingsLocation settingsLocation();
 
+// Creates the folders a write to `location` needs, when it lies in the user's configuration
+// folder. Failures are left to the write, which then fails quietly.
+void createSettingsFolder(const SettingsLocation& location);
+
 }  // namespace toolkit

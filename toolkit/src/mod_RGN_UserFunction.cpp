@@ -1,7 +1,6 @@
 #include "toolkit/mod_RGN_UserFunction.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -59,11 +58,7 @@ std::string GetINI(const std::string& Section, const std::string& Key) {
 
 void PutINI(const std::string& Section, const std::string& Key, const std::string& Value) {
     const toolkit::SettingsLocation location = toolkit::settingsLocation();
-    if (location.inUserConfig) {
-        std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::path(location.path).parent_path(),
-                                            ignored);
-    }
+    toolkit::createSettingsFolder(location);
     // A setting that cannot be saved is not reported; the game goes on with the value it holds.
     platform::writeProfileString(Section, Key, Value, location.path);
 }
