@@ -107,11 +107,11 @@ TEST_F(ShapeTables, LookupRejectsIndicesOutsideTheTables) {
 TEST(EmbeddedArt, BytesAreTheCommittedFiles) {
     using shapes::tooling::readFileBytes;
     for (int i = 0; i < kSpriteCount; ++i) {
-        const shapes::EmbeddedFile file = shapes::spriteBitmap(i);
+        const std::vector<std::uint8_t> file = shapes::spriteBitmap(i);
         const auto committed =
             readFileBytes(shapes::testing::artDir() / shapes::tooling::spriteFileName(i));
-        ASSERT_EQ(file.size, committed.size()) << i;
-        EXPECT_EQ(std::memcmp(file.data, committed.data(), file.size), 0) << i;
+        ASSERT_EQ(file.size(), committed.size()) << i;
+        EXPECT_EQ(file, committed) << i;
     }
     const auto ico = readFileBytes(shapes::testing::artDir() / "program_icon.ico");
     const auto png = readFileBytes(shapes::testing::artDir() / "program_icon.png");

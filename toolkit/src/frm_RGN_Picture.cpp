@@ -11,8 +11,8 @@ const platform::Picture& frm_RGN_Picture::pPicture(std::int32_t index) {
     }
     auto& slot = m_pictures[static_cast<std::size_t>(index)];
     if (!slot) {
-        const shapes::EmbeddedFile file = shapes::spriteBitmap(index);
-        slot = platform::Picture::fromBmp(file.data, file.size);
+        const std::vector<std::uint8_t> file = shapes::spriteBitmap(index);
+        slot = platform::Picture::fromBmp(file.data(), file.size());
     }
     return *slot;
 }

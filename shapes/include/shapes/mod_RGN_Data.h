@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <vector>
 
 namespace mod_RGN_Data {
 
@@ -67,12 +68,14 @@ ShapeRecordRef LookupShapeRecord(std::int32_t index);
 
 namespace shapes {
 
-// The embedded sprite bitmaps (BMP files as committed under shapes/art/), index 0..50.
+// An embedded file: bytes that live as long as the program.
 struct EmbeddedFile {
     const std::uint8_t* data;
     std::size_t size;
 };
-EmbeddedFile spriteBitmap(std::int32_t index);
+// The sprite bitmap `index` (0..50) as committed under shapes/art/, unpacked anew on every
+// call: the caller keeps what it makes of it, and the bytes are not held twice.
+std::vector<std::uint8_t> spriteBitmap(std::int32_t index);
 // The program icon as .ico and as .png.
 EmbeddedFile programIconIco();
 EmbeddedFile programIconPng();
