@@ -15,21 +15,20 @@ idle_seconds=${KIPRUN_BENCH_IDLE_SECONDS:-10}
 . "$here/tests/e2e/game/scene-lib.sh"
 
 work=$(mktemp -d)
-xvfb_pid=""
+KIPRUN_XVFB_PID=""
 app_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "$KIPRUN_XVFB_PID" ] && kill "$KIPRUN_XVFB_PID" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 display=$(kiprun_free_display 40 89) || { echo "no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1024x768x24 -dpi 96 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+kiprun_start_xvfb "$display" -dpi 96
+xvfb_pid=$KIPRUN_XVFB_PID
 export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 unset QT_QPA_PLATFORM
 
 cp "$program" "$work/DskKPR"

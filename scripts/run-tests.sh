@@ -19,21 +19,17 @@ echo "== unit and integration tests (offscreen)"
 ctest --test-dir "$build" -j"$jobs" --output-on-failure -LE 'e2e|bench'
 
 # A private X server on a free display for the end-to-end tests.
-xvfb_pid=""; wm_pid=""
+# shellcheck source=../tests/e2e/game/scene-lib.sh
+. "$here/tests/e2e/game/scene-lib.sh"
+KIPRUN_XVFB_PID=""; wm_pid=""
 cleanup() {
   [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "$KIPRUN_XVFB_PID" ] && kill "$KIPRUN_XVFB_PID" 2>/dev/null || true
   wait 2>/dev/null || true
 }
 trap cleanup EXIT
-display=""
-for n in $(seq 91 140); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+display=$(kiprun_free_display 91 140) || { echo "no free X display" >&2; exit 1; }
+kiprun_start_xvfb "$display"
 export DISPLAY="$display"
 unset QT_QPA_PLATFORM
 

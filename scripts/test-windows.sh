@@ -111,23 +111,19 @@ fi
 run_dir=$out/$run_arch
 
 # ---- a private X server and a Wine prefix of this run
-xvfb_pid=""
+# shellcheck source=../tests/e2e/game/scene-lib.sh
+. "$here/tests/e2e/game/scene-lib.sh"
+KIPRUN_XVFB_PID=""
 prefix=$(mktemp -d /tmp/kiprun-wineprefix-XXXXXX)
 cleanup() {
   WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "$KIPRUN_XVFB_PID" ] && kill "$KIPRUN_XVFB_PID" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$prefix"
 }
 trap cleanup EXIT
-display=""
-for n in $(seq 40 89); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+display=$(kiprun_free_display 40 89) || { echo "no free X display" >&2; exit 1; }
+kiprun_start_xvfb "$display"
 export DISPLAY=$display WINEPREFIX=$prefix WINEDEBUG=-all WINELOADER=$loader
 export WINEDLLOVERRIDES="mscoree,mshtml="
 echo "== Wine prefix $prefix on $display"

@@ -22,6 +22,23 @@ kiprun_free_display() {
   return 1
 }
 
+# kiprun_start_xvfb DISPLAY [XVFB-ARGS...]: starts a private 1024x768 Xvfb on DISPLAY in the
+# background, its PID in KIPRUN_XVFB_PID, and waits up to 10 s for it to answer; fails if it
+# does not.
+kiprun_start_xvfb() {
+  local display=$1
+  shift
+  Xvfb "$display" -screen 0 1024x768x24 "$@" -noreset -nolisten tcp >/dev/null 2>&1 &
+  KIPRUN_XVFB_PID=$!
+  local i
+  for i in $(seq 100); do
+    xdpyinfo -display "$display" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb on $display did not start" >&2
+  return 1
+}
+
 # kiprun_now_ms: milliseconds of the wall clock, read without starting a process.
 kiprun_now_ms() {
   local t=${EPOCHREALTIME/[.,]/}
