@@ -37,17 +37,23 @@ constexpr Color kButtonFace = rgb(240, 240, 240);
 qt::SurfaceWidget* createWidget(FormStyle style) {
     Qt::WindowFlags flags;
     if (style == FormStyle::Shaped) {
-        flags = Qt::Window | Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+        // A plain top-level window, as on the home platform: not a tool window (see
+        // prepareSceneWindow). It is shown without the showing-without-activating flag, which
+        // would stamp it with a user time of 0: window managers with focus-stealing prevention
+        // then map it below the focused window and ask for attention instead.
+        flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
                 Qt::NoDropShadowWindowHint;
     } else {
         flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
     }
     auto* widget = new qt::SurfaceWidget(nullptr, flags);
-    if (style == FormStyle::Shaped) widget->setAttribute(Qt::WA_ShowWithoutActivating);
     if (qt::x11::active()) {
-        // The taskbar and pager states must be on the window before it is first mapped.
-        qt::x11::setSkipTaskbarAndPager(widget->winId());
+        if (style == FormStyle::Shaped) {
+            qt::x11::prepareSceneWindow(widget->winId());
+        } else {
+            qt::x11::setSkipTaskbarAndPager(widget->winId());
+        }
     }
     return widget;
 }
@@ -86,7 +92,7 @@ Form::Impl::Impl(Form& form, FormStyle style)
     w->onMousePress = [this](int button, int shift, QPoint at) {
         this->form.dispatchMouseDown(button, shift, qt::toTwipsX(at.x()), qt::toTwipsY(at.y()));
     };
-    w->onCloseRequest = [this] { dispatch([this] { unload(this->form); }); };
+    w->onCloseRequest = [this] { this->form.dispatchCloseRequest(); };
     w->onMoved = [this] {
         if (placementsToUndo > 0 && surface.restorePosition()) --placementsToUndo;
     };
@@ -186,7 +192,11 @@ void Form::centerOnScreen() {
 void Form::show() {
     QWidget* w = m_impl->widget();
     if (w == nullptr) return;
-    if (!w->isVisible() && m_impl->style == FormStyle::Shaped) m_impl->placementsToUndo = 2;
+    if (!w->isVisible() && m_impl->style == FormStyle::Shaped) {
+        m_impl->placementsToUndo = 2;
+        // Stamped with the time of showing, the window is placed above the windows there are.
+        qt::x11::refreshServerTime(w->winId());
+    }
     w->show();
     qt::x11::flush();
 }
