@@ -208,10 +208,17 @@ bool Form::Impl::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, L
             owner.dispatchMouseDown(button, shiftState(), x, y);
             return true;
         }
+        case WM_DISPLAYCHANGE:
+        case WM_SETTINGCHANGE:
+            // Every top-level window hears of a new resolution or work area; the program's
+            // first window alone passes it on.
+            if ((message == WM_DISPLAYCHANGE || wParam == SPI_SETWORKAREA) &&
+                !loadedForms().empty() && loadedForms().front() == &owner) {
+                backend::notifyScreenChanged();
+            }
+            return false;
         case WM_CLOSE: {
-            // The system asked to close the window: unload it, close handler included.
-            Form* form = &owner;
-            dispatch([form] { unload(*form); });
+            owner.dispatchCloseRequest();
             return true;
         }
         case DM_GETDEFID:
