@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "common/Backend.h"
+
 namespace platform {
 
 namespace {
@@ -62,7 +64,28 @@ Rect Screen::workAreaPixels() {
     return Rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
 }
 
-void Screen::setFixed(std::optional<ScreenMetrics> metrics) { fixedMetrics() = metrics; }
+void Screen::setFixed(std::optional<ScreenMetrics> metrics) {
+    const std::optional<ScreenMetrics> before = fixedMetrics();
+    fixedMetrics() = metrics;
+    if (before && metrics && *before != *metrics) backend::notifyScreenChanged();
+}
+
+void backend::watchScreenChanges() {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (app == nullptr) return;
+    // The primary screen's geometry and work area; a new primary screen counts as a change
+    // and is watched from then on.
+    auto watch = [](QScreen* screen) {
+        if (screen == nullptr) return;
+        QObject::connect(screen, &QScreen::geometryChanged, [] { notifyScreenChanged(); });
+        QObject::connect(screen, &QScreen::availableGeometryChanged, [] { notifyScreenChanged(); });
+    };
+    watch(QGuiApplication::primaryScreen());
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged, [watch](QScreen* screen) {
+        watch(screen);
+        notifyScreenChanged();
+    });
+}
 
 std::optional<ScreenMetrics> Screen::fixed() { return fixedMetrics(); }
 

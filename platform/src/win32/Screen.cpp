@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/Backend.h"
+
 namespace platform {
 
 namespace {
@@ -52,7 +54,15 @@ Rect Screen::workAreaPixels() {
     return Rect{area.left, area.top, area.right, area.bottom};
 }
 
-void Screen::setFixed(std::optional<ScreenMetrics> metrics) { fixedMetrics() = metrics; }
+void Screen::setFixed(std::optional<ScreenMetrics> metrics) {
+    const std::optional<ScreenMetrics> before = fixedMetrics();
+    fixedMetrics() = metrics;
+    if (before && metrics && *before != *metrics) backend::notifyScreenChanged();
+}
+
+// Changes reach the program's windows as messages (WM_DISPLAYCHANGE, WM_SETTINGCHANGE); there
+// is nothing to subscribe to.
+void backend::watchScreenChanges() {}
 std::optional<ScreenMetrics> Screen::fixed() { return fixedMetrics(); }
 
 }  // namespace platform
