@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "common/Backend.h"
 #include "qt/QtConvert.h"
@@ -52,13 +54,30 @@ const ProgramPath& programPath() {
 
 }  // namespace
 
+namespace {
+
+// The scene runs on X11 alone (XWayland on a Wayland session): without a display it cannot
+// start, and Qt would abort with a core dump and advice meant for its own installation.
+void requireX11Display() {
+    const char* display = std::getenv("DISPLAY");
+    const std::string name = display != nullptr ? display : "";
+    if (!name.empty() && qt::x11::canOpenDisplay(name)) return;
+    const std::string why = name.empty() ? std::string("DISPLAY is not set")
+                                         : "cannot open the X11 display \"" + name + "\"";
+    std::fprintf(stderr, "%s: %s; %s needs an X11 display (or XWayland on a Wayland desktop)\n",
+                 Application::exeName().c_str(), why.c_str(), Application::title().c_str());
+    std::exit(1);
+}
+
+}  // namespace
+
 Application::Application(int& argc, char** argv) {
     // A Wayland client may not place its own top-level windows, and every window of the scene
-    // is one: with an X server at hand run through it (XWayland on a Wayland session). A
-    // platform named in the environment (offscreen in tests) is left alone.
-    const char* display = std::getenv("DISPLAY");
+    // is one: run through an X server (XWayland on a Wayland session). A platform named in the
+    // environment (offscreen in tests) is left alone.
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (display != nullptr && *display != '\0' && (platform == nullptr || *platform == '\0')) {
+    if (platform == nullptr || *platform == '\0' || std::string_view(platform) == "xcb") {
+        requireX11Display();
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
     qt::startApplication(argc, argv);
