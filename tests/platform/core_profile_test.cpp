@@ -16,10 +16,37 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "common/ProfileSeams.h"
+
+namespace {
+
+// Every fsync of a folder this test program makes, and what the file watched then held: the
+// save's last step must be the sync of the folder its file was renamed in.
+struct FolderSync {
+    dev_t device;
+    ino_t inode;
+    std::string watchedContent;
+};
+std::vector<FolderSync> g_folderSyncs;
+std::string g_watchedFile;
+
+}  // namespace
+
+// Stands in for the C library's fsync in this test program (the code under test calls it by
+// name) to record folder syncs; the sync itself still happens.
+extern "C" int fsync(int fd) {
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+        std::ifstream in(g_watchedFile, std::ios::binary);
+        g_folderSyncs.push_back(
+            {status.st_dev, status.st_ino, {std::istreambuf_iterator<char>(in), {}}});
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 namespace {
 
@@ -364,6 +391,23 @@ TEST_F(ProfileTest, AFifoSwappedInBeforeTheOpenIsNeitherReadNorReplaced) {
               0);
     EXPECT_TRUE(fs::is_fifo(path));  // left as it was found, not replaced by a regular file
     EXPECT_EQ(filesInFolder(), 1U);
+}
+
+// A power cut right after a save must not bring back the old file: the rename is made durable
+// by syncing the folder once the file has its new name.
+TEST_F(ProfileTest, TheFolderIsSyncedAfterTheRename) {
+    store("[DAVUZ]\r\nCOLOR=1\r\n");
+    g_watchedFile = path;
+    g_folderSyncs.clear();
+    ASSERT_TRUE(write("COLOR", "2"));
+    struct stat folderStatus {};
+    ASSERT_EQ(::stat(folder.c_str(), &folderStatus), 0);
+    ASSERT_FALSE(g_folderSyncs.empty());
+    const FolderSync& last = g_folderSyncs.back();
+    EXPECT_EQ(last.device, folderStatus.st_dev);
+    EXPECT_EQ(last.inode, folderStatus.st_ino);
+    EXPECT_EQ(last.watchedContent, "[DAVUZ]\r\nCOLOR=2\r\n");
+    g_watchedFile.clear();
 }
 
 // Root may write any file, but a settings file of mode 0444 was made read-only on purpose.
