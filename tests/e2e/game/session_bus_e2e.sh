@@ -15,13 +15,8 @@ app_pid=""
 
 # PIDs of every process but this script's own that carries the mark.
 marked_processes() {
-  local environ pid
-  for environ in /proc/[0-9]*/environ; do
-    pid=${environ#/proc/}
-    pid=${pid%/environ}
-    [ "$pid" = "$$" ] && continue
-    { tr '\0' '\n' <"$environ"; } 2>/dev/null | grep -qx "KIPRUN_BUS_MARK=$mark" && echo "$pid"
-  done
+  grep -lzx "KIPRUN_BUS_MARK=$mark" /proc/[0-9]*/environ 2>/dev/null |
+    awk -F/ -v self="$$" '$3 != self { print $3 }'
 }
 describe() {
   local pid
@@ -30,8 +25,12 @@ describe() {
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
   # Whatever bus the program started must not outlive the test either.
-  local pid
-  for pid in $(marked_processes); do kill "$pid" 2>/dev/null; done
+  local pid left
+  left=$(marked_processes)
+  [ -n "$left" ] || { rm -rf "$work"; return; }
+  for pid in $left; do kill "$pid" 2>/dev/null; done
+  sleep 0.5
+  for pid in $(marked_processes); do kill -KILL "$pid" 2>/dev/null; done
   rm -rf "$work"
 }
 trap cleanup EXIT
