@@ -320,6 +320,39 @@ TEST_F(ProfileLinkTest, AnotherUsersLinkIsNotFollowedAndNothingIsWritten) {
     EXPECT_EQ(filesInFolder(), 1U);
 }
 
+// The same as two unprivileged users: the victim (kVictim) saves in the shared folder where
+// kOtherUser planted a link to the victim's file; a link the victim made is followed as before.
+TEST_F(ProfileLinkTest, TwoUnprivilegedUsersSharingTheFolder) {
+    constexpr uid_t kVictim = 65533;
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two other users";
+    ASSERT_EQ(::chown(home.c_str(), kVictim, kVictim), 0);
+    ASSERT_EQ(::chown(victim.c_str(), kVictim, kVictim), 0);
+    fs::create_symlink(victim, path);
+    ASSERT_TRUE(plantedByOtherUser(path));
+    const auto saveAsVictim = [this] {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setgid(kVictim) != 0 || ::setuid(kVictim) != 0) _exit(3);
+            _exit(write("COLOR", "3") ? 1 : 0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(saveAsVictim(), 0);  // refused
+    EXPECT_EQ(contentOf(victim), "PATH=/usr/bin\n");
+
+    fs::remove(path);
+    const fs::path own = home / "own.ini";
+    std::ofstream(own, std::ios::binary) << "[DAVUZ]\nCOLOR=1\n";
+    ASSERT_EQ(::chown(own.c_str(), kVictim, kVictim), 0);
+    fs::create_symlink(own, path);
+    ASSERT_EQ(::lchown(path.c_str(), kVictim, kVictim), 0);
+    EXPECT_EQ(saveAsVictim(), 1);  // saved through the victim's own link
+    EXPECT_EQ(contentOf(own), "[DAVUZ]\nCOLOR=3\n");
+    EXPECT_EQ(contentOf(victim), "PATH=/usr/bin\n");
+}
+
 TEST_F(ProfileLinkTest, AChainIsFollowedToItsEndOnlyWhenEveryLinkIsTheUsers) {
     // DskKPR.ini -> a.ini -> ../<home>/b.ini: the user's own links, the last one relative.
     const fs::path real = home / "b.ini";
