@@ -320,6 +320,23 @@ TEST_F(ProfileLinkTest, AnotherUsersLinkIsNotFollowedAndNothingIsWritten) {
     EXPECT_EQ(filesInFolder(), 1U);
 }
 
+// The user's own link may lead through a folder link another user planted: that is no more
+// trusted than a link at the end.
+TEST_F(ProfileLinkTest, AFolderLinkAnotherUserPlantedOnTheWayIsNotFollowed) {
+    const fs::path planted = folder / "sub";
+    fs::create_directory_symlink(home, planted);
+    fs::create_symlink("./sub/./new.ini", path);
+    ASSERT_TRUE(write("COLOR", "1"));  // the user's own links all the way
+    EXPECT_EQ(contentOf(home / "new.ini"), "[DAVUZ]\r\nCOLOR=1\r\n");
+    fs::remove(home / "new.ini");
+
+    if (!plantedByOtherUser(planted))
+        GTEST_SKIP() << "cannot give a link to another user (not root)";
+    EXPECT_FALSE(write("COLOR", "2"));
+    EXPECT_FALSE(fs::exists(home / "new.ini"));
+    EXPECT_EQ(filesInFolder(), 2U);
+}
+
 // The same as two unprivileged users: the victim (kVictim) saves in the shared folder where
 // kOtherUser planted a link to the victim's file; a link the victim made is followed as before.
 TEST_F(ProfileLinkTest, TwoUnprivilegedUsersSharingTheFolder) {

@@ -19,6 +19,7 @@
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/ProfileSeams.h"
 #include "common/ProfileText.h"
@@ -135,29 +136,78 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     return readAll(file.fd.get(), file.status.st_size);
 }
 
-// The file a save of `path` replaces: the end of the chain of links that starts at `path`.
-// A link is followed only when the user running the program or root owns it. In a folder
-// others may write to (mode 1777, like /tmp), another user could otherwise plant a link that
-// points the save at any file this user may write, or makes it create one anywhere.
-std::optional<std::string> trustedSaveTarget(std::string path) {
+std::optional<std::string> linkText(const std::string& link, const struct stat& status) {
+    std::string text(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 0) + 256, '\0');
+    const ssize_t n = ::readlink(link.c_str(), text.data(), text.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= text.size()) return std::nullopt;
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+// Puts the parts of `path` on `pending` so that its first part comes off the back first.
+void pushParts(std::string_view path, std::vector<std::string>& pending) {
+    std::vector<std::string> parts;
+    for (std::size_t begin = 0; begin <= path.size();) {
+        const std::size_t slash = std::min(path.find('/', begin), path.size());
+        if (slash > begin) parts.emplace_back(path.substr(begin, slash - begin));
+        begin = slash + 1;
+    }
+    pending.insert(pending.end(), parts.rbegin(), parts.rend());
+}
+
+std::string joined(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    return folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
+// The file a save of `path` replaces: where `path` leads once every link on the way, in its
+// folders as well as at its end, has been followed. A link is followed only when the user
+// running the program or root owns it. In a folder others may write to (mode 1777, like /tmp),
+// another user could otherwise plant a link that points the save at any file this user may
+// write, or makes it create one anywhere.
+std::optional<std::string> trustedSaveTarget(const std::string& path) {
+    if (path.empty()) return std::nullopt;
     const uid_t user = ::geteuid();
-    for (int links = 0; links <= kMaxLinks; ++links) {
+    // The folders walked so far, none of them a link ("" is the current folder).
+    std::string walked = path.front() == '/' ? "/" : "";
+    std::vector<std::string> pending;
+    pushParts(path, pending);
+    if (pending.empty()) return std::nullopt;
+    int links = 0;
+    while (!pending.empty()) {
+        const std::string part = std::move(pending.back());
+        pending.pop_back();
+        const bool last = pending.empty();
+        if (part == "." && !last) continue;
+        if (part == ".." && !last) {
+            // No link among the walked folders: the parent is the text's parent.
+            const std::size_t slash = walked.find_last_of('/', walked.size() - 1);
+            const bool relativeTop = walked.empty() || walked == ".." || walked.ends_with("/..");
+            if (relativeTop) {
+                walked = joined(walked, "..");
+            } else if (walked != "/") {
+                walked = slash == std::string::npos ? "" : walked.substr(0, slash == 0 ? 1 : slash);
+            }
+            continue;
+        }
+        const std::string next = joined(walked, part);
         struct stat status {};
-        if (::lstat(path.c_str(), &status) != 0) {
-            // A missing file is created; any other failure (a file where a folder should be)
-            // fails the save.
-            if (errno == ENOENT) return path;
+        if (::lstat(next.c_str(), &status) != 0) {
+            // A missing file is created; a missing folder or any other failure fails the save.
+            if (errno == ENOENT && last) return next;
             return std::nullopt;
         }
-        if (!S_ISLNK(status.st_mode)) return path;
+        if (!S_ISLNK(status.st_mode)) {
+            if (last) return next;
+            walked = next;
+            continue;
+        }
         if (status.st_uid != user && status.st_uid != 0) return std::nullopt;
-
-        std::string pointsTo(
-            static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 0) + 256, '\0');
-        const ssize_t n = ::readlink(path.c_str(), pointsTo.data(), pointsTo.size());
-        if (n <= 0 || static_cast<std::size_t>(n) >= pointsTo.size()) return std::nullopt;
-        pointsTo.resize(static_cast<std::size_t>(n));
-        path = pointsTo.front() == '/' ? pointsTo : std::string(folderOf(path)) + pointsTo;
+        if (++links > kMaxLinks) return std::nullopt;
+        const std::optional<std::string> text = linkText(next, status);
+        if (!text) return std::nullopt;
+        if (text->front() == '/') walked = "/";
+        pushParts(*text, pending);
     }
     return std::nullopt;
 }
