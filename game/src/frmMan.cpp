@@ -234,7 +234,9 @@ void frmMan::Timer1_Timer() {
             if (entry(anim2, nIndex) == kLaunchFrame && fButton == 2) launchBall();
             break;
         default:
-            break;
+            // Idle: nothing moves until the next click, which enables the timer again. A timer
+            // left running here would wake the program fifty times a second for nothing.
+            return;
     }
     m_timer1->setEnabled(true);
 }

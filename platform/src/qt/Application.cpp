@@ -3,6 +3,7 @@
 
 #include "platform/Application.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -52,9 +53,23 @@ const ProgramPath& programPath() {
     return real;
 }
 
-}  // namespace
-
-namespace {
+// Qt reaches for the session bus (its accessibility bridge asks there for a screen reader).
+// When no bus is announced, libdbus would "autolaunch" one: it runs dbus-launch, whose
+// dbus-daemon then stays until the X server ends. A desktop toy starts no daemon of its own,
+// so without an address in the environment, and without the user's bus socket in
+// $XDG_RUNTIME_DIR (which libdbus would use), the address is set to one that reaches nothing:
+// the connection then fails quietly and the program runs without the bus.
+void keepFromStartingASessionBus() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr && *address != '\0') return;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/') {
+        struct stat status {};
+        const std::string bus = std::string(runtime) + "/bus";
+        if (::stat(bus.c_str(), &status) == 0 && S_ISSOCK(status.st_mode)) return;
+    }
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+}
 
 // The scene runs on X11 alone (XWayland on a Wayland session): without a display it cannot
 // start, and Qt would abort with a core dump and advice meant for its own installation.
@@ -80,6 +95,7 @@ Application::Application(int& argc, char** argv) {
         requireX11Display();
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
+    keepFromStartingASessionBus();
     qt::startApplication(argc, argv);
 }
 
