@@ -38,7 +38,10 @@ checkTestsBuildFromCode() { # folder what
     fail "$2: $testProgram is no target of $1/build.ninja; ctest would run a stale binary"
     return
   fi
-  ninja -C "$folder" -t commands "$testProgram" | grep -qF "$copy/$edited" ||
+  # Captured first: grep -q would stop reading early and, under pipefail, fail the pipe.
+  local commands
+  commands=$(ninja -C "$folder" -t commands "$testProgram")
+  grep -qF "$copy/$edited" <<<"$commands" ||
     fail "$2: building $testProgram in $1 does not compile $edited"
 }
 
