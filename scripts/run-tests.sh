@@ -11,7 +11,11 @@ jobs=${KIPRUN_JOBS:-2}
 scripts/install-deps.sh test
 
 build=${KIPRUN_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Every option named: a value left in the cache by an earlier configure (tests switched off, say)
+# would otherwise stay, and ctest would run test binaries that nothing rebuilds.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIPRUN_BUILD_TESTS=ON \
+  -DKIPRUN_BUILD_BENCHMARKS=ON -DKIPRUN_SANITIZE=OFF >/dev/null
+[ "${KIPRUN_CONFIGURE_ONLY:-}" = 1 ] && exit 0
 cmake --build "$build" -j"$jobs"
 
 export QT_QPA_PLATFORM=offscreen
