@@ -2,11 +2,13 @@
 
 #include "platform/Form.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QWindow>
 #include <atomic>
 #include <map>
 
@@ -279,7 +281,25 @@ void Form::popupMenu(MenuItem& menu) {
         std::map<QAction*, MenuItem*> actions;
         addItems(popup, menu, actions);
         if (popup.isEmpty()) return;
+        // On a Wayland desktop the menu's grab sees Escape and clicks elsewhere only while a
+        // window of the program has the focus; the window that opened the menu takes it for
+        // as long as the menu is open, as the owner of a popup menu on the home platform
+        // becomes the foreground window. Losing it to another window closes the menu.
+        const std::uintptr_t owner =
+            qt::x11::isXWayland() && m_impl->widget() != nullptr ? hwnd() : 0;
+        QMetaObject::Connection closeOnFocusLoss;
+        if (owner != 0) {
+            qt::x11::takeFocusForPopup(owner, true);
+            closeOnFocusLoss = QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &popup,
+                                                [&popup](QWindow* focus) {
+                                                    if (focus == nullptr) popup.close();
+                                                });
+        }
         QAction* action = popup.exec(QCursor::pos());
+        if (owner != 0) {
+            QObject::disconnect(closeOnFocusLoss);
+            if (m_impl->widget() != nullptr) qt::x11::takeFocusForPopup(owner, false);
+        }
         if (auto it = actions.find(action); it != actions.end()) chosen = it->second;
     }
     if (chosen != nullptr) chosen->click();

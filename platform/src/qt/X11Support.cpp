@@ -5,6 +5,8 @@
 
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -120,6 +122,63 @@ void refreshServerTime(std::uintptr_t window) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                     QEventLoop::ExcludeSocketNotifiers |
                                     QEventLoop::X11ExcludeTimers);
+}
+
+bool isXWayland() {
+    static const bool xwayland = [] {
+        xcb_connection_t* c = connection();
+        if (c == nullptr) return false;
+        const char* name = "XWAYLAND";
+        xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
+            c, xcb_query_extension(c, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr);
+        const bool present = reply != nullptr && reply->present != 0;
+        std::free(reply);
+        return present;
+    }();
+    return xwayland;
+}
+
+namespace {
+std::uint32_t g_inputTime = 0;
+}  // namespace
+
+void noteInputTime(std::uint32_t time) { g_inputTime = time; }
+
+void takeFocusForPopup(std::uintptr_t window, bool take) {
+    xcb_connection_t* c = connection();
+    if (c == nullptr || window == 0) return;
+    const auto w = static_cast<xcb_window_t>(window);
+    // WM_HINTS: flags, input, and seven fields this leaves as they are.
+    std::array<std::uint32_t, 9> hints{};
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9), nullptr);
+    if (reply != nullptr) {
+        const int length = xcb_get_property_value_length(reply);
+        std::memcpy(
+            hints.data(), xcb_get_property_value(reply),
+            std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)), sizeof hints));
+        std::free(reply);
+    }
+    constexpr std::uint32_t kInputHint = 1;
+    hints[0] |= kInputHint;
+    hints[1] = take ? 1 : 0;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
+                        static_cast<std::uint32_t>(hints.size()), hints.data());
+    if (take) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = w;
+        event.type = atom(c, "_NET_ACTIVE_WINDOW");
+        event.data.data32[0] = 1;  // from an application
+        event.data.data32[1] = g_inputTime;
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_send_event(c, 0, root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+    }
+    xcb_flush(c);
 }
 
 bool canOpenDisplay(const std::string& name) {

@@ -33,6 +33,16 @@ void copyShapeToInput(std::uintptr_t window);
 // window's last input below it (and flag it as demanding attention).
 void refreshServerTime(std::uintptr_t window);
 
+// True when the X server is XWayland, the X server of a Wayland desktop.
+bool isXWayland();
+// The server time of the last mouse press the program received (0 before the first).
+void noteInputTime(std::uint32_t time);
+// Lets a window of the scene take the keyboard focus for a while and asks the window manager
+// to activate it, stamped with the last mouse press; `take` false gives the focus up again.
+// Under XWayland the compositor sends keys and clicks elsewhere to a Wayland window unless an
+// X window of the program has the focus, so a popup menu's grab would never see Escape.
+void takeFocusForPopup(std::uintptr_t window, bool take);
+
 // Whether an X display can be opened; `name` is the display asked for (DISPLAY, or empty).
 bool canOpenDisplay(const std::string& name);
 
