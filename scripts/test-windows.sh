@@ -9,7 +9,10 @@
 # mode, so no Wine can start a 32-bit program there) still builds and checks the 32-bit .exe,
 # and runs the same tests on the 64-bit build of the same sources under the 64-bit Wine.
 #
-# Environment: KIPRUN_JOBS (default 2), KIPRUN_WIN32_BUILD_DIR (default build-win32).
+# Run by scripts/run-tests.sh; its last line counts the tests ("N passed, N failed, N skipped").
+#
+# Environment: KIPRUN_JOBS (default 2), KIPRUN_WIN32_BUILD_DIR (default build-win32),
+# KIPRUN_WIN32_DISPLAYS (the X display numbers to pick a free one from, default "40 89").
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -99,11 +102,12 @@ resources=$(awk '/Resource Directory/ { print $4; exit }' <<<"$headers")
 [ "$size" -lt 1048576 ] || echo "note: the .exe is $size bytes, above the 1 MB target"
 
 # ---- where the tests run
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if why=$(/usr/lib/wine/wine --version 2>&1); then
   run_arch=i686
   loader=/usr/lib/wine/wine
 else
-  echo "== this host cannot execute 32-bit code; the tests run on the 64-bit build of the same sources"
+  why=$(tr '\n' ' ' <<<"$why" | sed 's/ *$//')
+  echo "== this host cannot execute 32-bit code (/usr/lib/wine/wine --version: ${why:-no output}); the tests run on the 64-bit build of the same sources"
   run_arch=x86_64
   loader=/usr/lib/wine/wine64
   build_program x86_64-w64-mingw32
@@ -122,7 +126,8 @@ cleanup() {
   rm -rf "$prefix"
 }
 trap cleanup EXIT
-display=$(kiprun_free_display 40 89) || { echo "no free X display" >&2; exit 1; }
+read -r first_display last_display <<<"${KIPRUN_WIN32_DISPLAYS:-40 89}"
+display=$(kiprun_free_display "$first_display" "$last_display") || { echo "no free X display" >&2; exit 1; }
 kiprun_start_xvfb "$display"
 export DISPLAY=$display WINEPREFIX=$prefix WINEDEBUG=-all WINELOADER=$loader
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -142,6 +147,7 @@ echo "== Wine prefix $prefix on $display"
 echo "== unit tests under Wine ($run_arch)"
 passed=0
 failed=0
+skipped=0
 for t in "${test_targets[@]}"; do
   test_exe=$(find "$run_dir/tests" -name "$t.exe" -print -quit)
   [ -n "$test_exe" ] || continue
@@ -153,18 +159,25 @@ for t in "${test_targets[@]}"; do
   tr -d '\r' <"$log" | grep -E '^\[  (PASSED|FAILED) |^\[==========\] [0-9]+ tests? from' || true
   n=$(tr -d '\r' <"$log" | awk '/^\[  PASSED  \] [0-9]+ test/ { print $4 }')
   f=$(tr -d '\r' <"$log" | awk '/^\[  FAILED  \] [0-9]+ test/ { print $4 }')
+  s=$(tr -d '\r' <"$log" | awk '/^\[  SKIPPED \] [0-9]+ test/ { print $4 }')
   passed=$((passed + ${n:-0}))
   failed=$((failed + ${f:-0}))
+  skipped=$((skipped + ${s:-0}))
   if [ "$status" -ne 0 ]; then
+    # A program that ended without its own count (a crash, a timeout) counts as one failure.
+    [ -n "$f" ] || failed=$((failed + 1))
     tr -d '\r' <"$log" | grep -B2 -A12 'Failure' | head -60 >&2 || true
     failures+=("$t under Wine (exit status $status, log $log)")
   fi
 done
-echo "unit tests under Wine: $passed passed, $failed failed"
+echo "unit tests under Wine: $passed passed, $failed failed, $skipped skipped"
 
 echo "== smoke test of the .exe under Wine ($run_arch)"
 shots=$out/screenshots
-if ! tests/win32/wine-smoke-test.sh "$run_dir/app/DskKPR.exe" "$shots" "$loader" "$xshape"; then
+if tests/win32/wine-smoke-test.sh "$run_dir/app/DskKPR.exe" "$shots" "$loader" "$xshape"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
   failures+=("smoke test under Wine")
 fi
 echo "screenshots: $shots"
@@ -172,8 +185,11 @@ echo "screenshots: $shots"
 echo "== summary"
 echo "32-bit program: $exe, $size bytes, imports: $dlls"
 echo "tests ran on the $run_arch build under $loader"
+# The last line counts the tests of this script, for the test command's summary.
 if [ ${#failures[@]} -gt 0 ]; then
   printf 'FAILED: %s\n' "${failures[@]}" >&2
+  [ "$failed" -gt 0 ] || failed=1
+  echo "$passed passed, $failed failed, $skipped skipped"
   exit 1
 fi
-echo "windows tests passed"
+echo "$passed passed, $failed failed, $skipped skipped"
