@@ -105,13 +105,13 @@ Form::Impl::Impl(Form& form, FormStyle s)
     : owner(form), style(s), surface(GetSysColor(COLOR_BTNFACE) & 0xFFFFFF, kBlack) {
     HWND parent = style == FormStyle::Dialog ? hostWindow() : nullptr;
     HWND hwnd = CreateWindowExW(exStyleOf(style), topLevelClass(), L"Form1", styleOf(style), 0, 0,
-                                twipsToPixelsX(width), twipsToPixelsY(height), parent, nullptr,
-                                instance(), static_cast<NativeWindow*>(this));
+                                toDevice(twipsToPixelsX(width)), toDevice(twipsToPixelsY(height)),
+                                parent, nullptr, instance(), static_cast<NativeWindow*>(this));
     surface.hwnd = hwnd;
     if (hwnd) {
         RECT client{};
         GetClientRect(hwnd, &client);
-        surface.resizeBuffer(client.right, client.bottom);
+        surface.resizeBuffer(fromDeviceCeil(client.right), fromDeviceCeil(client.bottom));
         surface.cls();
     }
 }
@@ -139,8 +139,9 @@ void Form::Impl::setGeometry(float l, float t, float w, float h) {
     width = std::max(0.0f, w);
     height = std::max(0.0f, h);
     if (!surface.hwnd) return;
-    SetWindowPos(surface.hwnd, nullptr, twipsToPixelsX(left), twipsToPixelsY(top),
-                 twipsToPixelsX(width), twipsToPixelsY(height),
+    SetWindowPos(surface.hwnd, nullptr, toDevice(twipsToPixelsX(left)),
+                 toDevice(twipsToPixelsY(top)), toDevice(twipsToPixelsX(width)),
+                 toDevice(twipsToPixelsY(height)),
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
@@ -153,8 +154,15 @@ CommandButton* Form::Impl::buttonById(int id) const {
 
 void Form::Impl::paint() {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(surface.hwnd, &ps);
-    surface.paintTo(dc, ps.rcPaint);
+    HDC screen = BeginPaint(surface.hwnd, &ps);
+    // The window's images and lines go over a copy of the back buffer, in program pixels, and
+    // the whole is then shown at the screen's scale.
+    int w = std::max(surface.bufferWidth(), 1);
+    int h = std::max(surface.bufferHeight(), 1);
+    HDC dc = CreateCompatibleDC(surface.dc());
+    HBITMAP composed = CreateCompatibleBitmap(surface.dc(), w, h);
+    HGDIOBJ oldComposed = SelectObject(dc, composed);
+    BitBlt(dc, 0, 0, w, h, surface.dc(), 0, 0, SRCCOPY);
     for (const auto& image : images) {
         const Image::Impl& im = *image->impl();
         HBITMAP bitmap = im.picture.impl() ? im.picture.impl()->bitmap() : nullptr;
@@ -177,6 +185,10 @@ void Form::Impl::paint() {
         SelectObject(dc, old);
         DeleteObject(pen);
     }
+    paintBuffer(dc, screen, ps.rcPaint);
+    SelectObject(dc, oldComposed);
+    DeleteObject(composed);
+    DeleteDC(dc);
     EndPaint(surface.hwnd, &ps);
 }
 
@@ -189,7 +201,7 @@ bool Form::Impl::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, L
             result = 1;
             return true;
         case WM_SIZE:
-            surface.resizeBuffer(LOWORD(lParam), HIWORD(lParam));
+            surface.resizeBuffer(fromDeviceCeil(LOWORD(lParam)), fromDeviceCeil(HIWORD(lParam)));
             return false;
         case WM_MOUSEACTIVATE:
             if (style == FormStyle::Shaped) {
@@ -203,8 +215,8 @@ bool Form::Impl::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, L
             int button = message == WM_LBUTTONDOWN   ? kLeftButton
                          : message == WM_RBUTTONDOWN ? kRightButton
                                                      : kMiddleButton;
-            float x = pixelsToTwipsX(GET_X_LPARAM(lParam));
-            float y = pixelsToTwipsY(GET_Y_LPARAM(lParam));
+            float x = pixelsToTwipsX(fromDevice(GET_X_LPARAM(lParam)));
+            float y = pixelsToTwipsY(fromDevice(GET_Y_LPARAM(lParam)));
             owner.dispatchMouseDown(button, shiftState(), x, y);
             return true;
         }
@@ -307,10 +319,13 @@ void Form::move(float left, float top, float width, float height) {
 }
 
 void Form::setClientSize(float width, float height) {
-    RECT r{0, 0, twipsToPixelsX(width), twipsToPixelsY(height)};
+    int clientW = toDevice(twipsToPixelsX(width));
+    int clientH = toDevice(twipsToPixelsY(height));
+    RECT r{0, 0, clientW, clientH};
     AdjustWindowRectEx(&r, styleOf(m_impl->style), FALSE, exStyleOf(m_impl->style));
-    float frameX = pixelsToTwipsX((r.right - r.left) - twipsToPixelsX(width));
-    float frameY = pixelsToTwipsY((r.bottom - r.top) - twipsToPixelsY(height));
+    // The frame in whole program pixels, rounded up so the client area is never short.
+    float frameX = pixelsToTwipsX(fromDeviceCeil((r.right - r.left) - clientW));
+    float frameY = pixelsToTwipsY(fromDeviceCeil((r.bottom - r.top) - clientH));
     m_impl->setGeometry(m_impl->left, m_impl->top, width + frameX, height + frameY);
 }
 
@@ -443,11 +458,11 @@ void Form::setWidth(float twips) { move(m_impl->left, m_impl->top, twips, m_impl
 void Form::setHeight(float twips) { move(m_impl->left, m_impl->top, m_impl->width, twips); }
 int Form::widthPixels() const {
     RECT r = m_impl->windowRect();
-    return r.right - r.left;
+    return fromDeviceCeil(r.right - r.left);
 }
 int Form::heightPixels() const {
     RECT r = m_impl->windowRect();
-    return r.bottom - r.top;
+    return fromDeviceCeil(r.bottom - r.top);
 }
 bool Form::visible() const { return m_impl->surface.hwnd && IsWindowVisible(m_impl->surface.hwnd); }
 void Form::setVisible(bool visible) {

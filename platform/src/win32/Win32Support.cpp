@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "platform/Screen.h"
 #include "win32/NativeWindow.h"
@@ -124,6 +125,50 @@ int twipsToPixelsY(double twips) { return nearestInt(twips / Screen::twipsPerPix
 float pixelsToTwipsX(int pixels) { return static_cast<float>(pixels * Screen::twipsPerPixelX()); }
 float pixelsToTwipsY(int pixels) { return static_cast<float>(pixels * Screen::twipsPerPixelY()); }
 
+namespace {
+int g_testScale = 0;
+
+int floorDiv(int value, int divisor) {
+    int q = value / divisor;
+    return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? q - 1 : q;
+}
+}  // namespace
+
+int deviceScale() {
+    if (g_testScale > 0) return g_testScale;
+    // Read once: a system-DPI-aware program keeps the DPI it started with.
+    static const int scale = [] {
+        HDC dc = GetDC(nullptr);
+        int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+        if (dc) ReleaseDC(nullptr, dc);
+        return std::max(1, dpi / 96);
+    }();
+    return scale;
+}
+
+void setDeviceScaleForTests(int scale) { g_testScale = std::max(0, scale); }
+
+int toDevice(int pixels) { return pixels * deviceScale(); }
+int fromDevice(int devicePixels) { return floorDiv(devicePixels, deviceScale()); }
+int fromDeviceCeil(int devicePixels) { return -floorDiv(-devicePixels, deviceScale()); }
+
+HRGN scaledRegion(HRGN region, int multiply, int divide) {
+    DWORD size = GetRegionData(region, 0, nullptr);
+    if (size < sizeof(RGNDATAHEADER)) return CreateRectRgn(0, 0, 0, 0);
+    auto buffer = std::make_unique<DWORD[]>((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.get());
+    if (GetRegionData(region, size, data) == 0) return CreateRectRgn(0, 0, 0, 0);
+    auto* r = reinterpret_cast<RECT*>(data->Buffer);
+    auto scale = [&](LONG v) { return static_cast<LONG>(floorDiv(v * multiply, divide)); };
+    for (DWORD i = 0; i < data->rdh.nCount; ++i) {
+        r[i] = RECT{scale(r[i].left), scale(r[i].top), scale(r[i].right), scale(r[i].bottom)};
+    }
+    RECT& bound = data->rdh.rcBound;
+    bound = RECT{scale(bound.left), scale(bound.top), scale(bound.right), scale(bound.bottom)};
+    HRGN out = ExtCreateRegion(nullptr, size, data);
+    return out ? out : CreateRectRgn(0, 0, 0, 0);
+}
+
 const wchar_t* topLevelClass() {
     registerClasses();
     return kTopLevelClass;
@@ -144,12 +189,12 @@ HWND hostWindow() {
     return host;
 }
 
-HFONT createFont(const std::string& faceName, float points, bool bold) {
+HFONT createFont(const std::string& faceName, float points, bool bold, int scale) {
     std::wstring face = installedFace(faceName);
     LOGFONTW lf{};
     // The character height in pixels follows from twips per pixel (8.25 pt at 15 twips per
     // pixel is 11 px), so fixed screen metrics in tests give the fonts of that screen.
-    lf.lfHeight = -std::max(1, nearestInt(points * 20.0 / Screen::twipsPerPixelY()));
+    lf.lfHeight = -std::max(1, nearestInt(points * 20.0 / Screen::twipsPerPixelY())) * scale;
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     // The Japanese faces (and their stand-ins) with the Japanese character set, so a missing
     // face is replaced by one that has the glyphs; a Western face keeps its own.
