@@ -63,14 +63,21 @@ build_googletest() {
 }
 
 test_targets=(win32_backend_tests game_tests toolkit_tests)
+# build_program TRIPLET tests|no-tests
 build_program() {
-  local triplet=$1 dir=$out/${1%%-*}
-  build_googletest "$triplet"
+  local triplet=$1 dir=$out/${1%%-*} with_tests=ON
+  if [ "$2" = tests ]; then
+    build_googletest "$triplet"
+  else
+    with_tests=OFF
+  fi
   cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-i686.cmake" \
     -DKIPRUN_MINGW_TRIPLET="$triplet" -DCMAKE_BUILD_TYPE=MinSizeRel \
-    -DKIPRUN_HOST_TOOLS_DIR="$out/host-tools" -DKIPRUN_BUILD_TESTS=ON -DKIPRUN_BUILD_BENCHMARKS=OFF \
+    -DKIPRUN_HOST_TOOLS_DIR="$out/host-tools" -DKIPRUN_BUILD_TESTS=$with_tests \
+    -DKIPRUN_BUILD_BENCHMARKS=OFF \
     -DGTest_DIR="$out/googletest-${triplet%%-*}/install/lib/cmake/GTest" >/dev/null
   cmake --build "$dir" --target DskKPR -j"$jobs"
+  [ "$with_tests" = ON ] || return 0
   # Every test target is tried; one that does not build for Windows is reported at the end.
   for t in "${test_targets[@]}"; do
     if ! cmake --build "$dir" --target "$t" -j"$jobs" >"$dir/build-$t.log" 2>&1; then
@@ -80,9 +87,21 @@ build_program() {
   done
 }
 
+# ---- where the tests run: the 32-bit program itself where the host can execute it, else the
+# 64-bit build of the same sources (the 32-bit test programs would be built for nothing).
+if why=$(/usr/lib/wine/wine --version 2>&1); then
+  run_arch=i686
+  loader=/usr/lib/wine/wine
+else
+  run_arch=x86_64
+  loader=/usr/lib/wine/wine64
+  why=$(tr '\n' ' ' <<<"$why" | sed 's/ *$//')
+  echo "== this host cannot execute 32-bit code (/usr/lib/wine/wine --version: ${why:-no output}); the tests run on the 64-bit build of the same sources"
+fi
+
 failures=()
 echo "== the 32-bit program"
-build_program i686-w64-mingw32
+if [ "$run_arch" = i686 ]; then build_program i686-w64-mingw32 tests; else build_program i686-w64-mingw32 no-tests; fi
 exe=$out/i686/app/DskKPR.exe
 size=$(stat -c %s "$exe")
 format=$(i686-w64-mingw32-objdump -f "$exe" | awk '/file format/ { print $NF }')
@@ -101,16 +120,9 @@ resources=$(awk '/Resource Directory/ { print $4; exit }' <<<"$headers")
   failures+=("$exe carries no resources (icon, version information)")
 [ "$size" -lt 1048576 ] || echo "note: the .exe is $size bytes, above the 1 MB target"
 
-# ---- where the tests run
-if why=$(/usr/lib/wine/wine --version 2>&1); then
-  run_arch=i686
-  loader=/usr/lib/wine/wine
-else
-  why=$(tr '\n' ' ' <<<"$why" | sed 's/ *$//')
-  echo "== this host cannot execute 32-bit code (/usr/lib/wine/wine --version: ${why:-no output}); the tests run on the 64-bit build of the same sources"
-  run_arch=x86_64
-  loader=/usr/lib/wine/wine64
-  build_program x86_64-w64-mingw32
+if [ "$run_arch" = x86_64 ]; then
+  echo "== the 64-bit program and the tests"
+  build_program x86_64-w64-mingw32 tests
 fi
 run_dir=$out/$run_arch
 

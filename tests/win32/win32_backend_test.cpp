@@ -339,3 +339,50 @@ TEST(Win32Scale, BackBufferPixelsBecomeSquaresOfScreenPixelsWithoutBlending) {
     DeleteObject(bitmap);
     DeleteDC(target);
 }
+
+namespace {
+
+// The face a font of the program comes out as, and whether it has a glyph for a character.
+struct ChosenFace {
+    std::wstring name;
+    TEXTMETRICW metrics{};
+    bool hasGlyph = false;
+};
+
+ChosenFace chooseFace(const std::string& face, float points, bool bold, wchar_t probe) {
+    HFONT font = platform::win32::createFont(face, points, bold);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    ChosenFace chosen;
+    wchar_t name[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, name);
+    chosen.name = name;
+    GetTextMetricsW(dc, &chosen.metrics);
+    WORD glyph = 0xFFFF;
+    GetGlyphIndicesW(dc, &probe, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS);
+    chosen.hasGlyph = glyph != 0xFFFF;
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    return chosen;
+}
+
+}  // namespace
+
+TEST(Win32Fonts, MissingFacesComeOutAsTheirKindWithTheGlyphsTheTextNeeds) {
+    platform::testing::TestEnvironment env;
+    // A serif stays a serif on a system without it (the version box's version line).
+    ChosenFace roman = chooseFace("Times New Roman", 9.75f, true, L'V');
+    const bool serif = (roman.metrics.tmPitchAndFamily & 0xF0) == FF_ROMAN ||
+                       roman.name == L"Times New Roman" || roman.name == L"Liberation Serif" ||
+                       roman.name == L"Tinos" || roman.name == L"Nimbus Roman";
+    EXPECT_TRUE(serif) << platform::win32::narrow(roman.name);
+    EXPECT_GE(roman.metrics.tmWeight, FW_BOLD);
+    // The Japanese faces, or whatever stands in for them, have Japanese glyphs.
+    for (const char* face : {"ＭＳ Ｐ明朝", "ＭＳ Ｐゴシック"}) {
+        ChosenFace japanese = chooseFace(face, 9, true, L'\u30C7');
+        EXPECT_TRUE(japanese.hasGlyph)
+            << face << " came out as " << platform::win32::narrow(japanese.name);
+        EXPECT_GE(japanese.metrics.tmWeight, FW_BOLD) << face;
+    }
+}

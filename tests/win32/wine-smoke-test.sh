@@ -11,14 +11,17 @@
 #   5. "終了" from the menu ends the process.
 # Screenshots of the key moments go to OUTDIR as PNG files.
 #
-# Usage: wine-smoke-test.sh EXE OUTDIR WINE_LOADER KIPRUN_XSHAPE
-# Needs DISPLAY (an X server of its own), WINEPREFIX (a prepared prefix) and xdotool.
+# Usage: wine-smoke-test.sh EXE OUTDIR WINE_LOADER KIPRUN_XSHAPE [SCALE]
+# Needs DISPLAY (an X server of its own), WINEPREFIX (a prepared prefix) and xdotool. SCALE
+# (default 1) is the whole number of screen pixels per program pixel the prefix's DPI gives
+# (2 at 192 dpi): the scene's windows are that many times larger.
 set -euo pipefail
 
 exe=$1
 outdir=$2
 wine_loader=$3
 xshape=$4
+scale=${5:-1}
 mkdir -p "$outdir"
 
 run_dir=$(mktemp -d /tmp/kiprun-wine-XXXXXX)
@@ -61,11 +64,12 @@ wait_for() {
   done
 }
 
-golfer_size=79x96
-button_size=18x22
-hole_size=12x8
-ball_size=7x7
-gauge_size=79x17
+size() { echo "$(($1 * scale))x$(($2 * scale))"; }
+golfer_size=$(size 79 96)
+button_size=$(size 18 22)
+hole_size=$(size 12 8)
+ball_size=$(size 7 7)
+gauge_size=$(size 79 17)
 
 scene_up() {
   local list
@@ -80,7 +84,7 @@ click_button() {
   line=$(window_of_size $button_size)
   [ -n "$line" ] || return 1
   read -r _ x y _ <<<"$line"
-  xdotool mousemove $((x + 9)) $((y + 11)) click "$1"
+  xdotool mousemove $((x + 9 * scale)) $((y + 11 * scale)) click "$1"
 }
 
 echo "== starting the program under Wine"
@@ -169,10 +173,11 @@ wait_for 60 version_up || fail "the version box did not open"
 sleep 1
 shot version.png
 # Enter presses the default button, OK, which closes the box.
+pressed=$(now_ms)
 xdotool key Return
 version_gone() { ! version_up; }
 wait_for 60 version_gone || fail "Enter did not close the version box"
-echo "the version box opened and Enter closed it"
+echo "the version box opened and Enter closed it ($(( $(now_ms) - pressed )) ms after the key)"
 
 echo "== 終了"
 click_button 3

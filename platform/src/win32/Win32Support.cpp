@@ -68,21 +68,43 @@ bool faceInstalled(const std::wstring& face) {
     return found;
 }
 
-// Metric-compatible stand-ins for the Japanese system faces, for systems without them.
+// What the program's faces are, for the font mapper when a face is missing, and their
+// metric-compatible stand-ins in order of preference.
+struct FaceInfo {
+    const char* name;
+    BYTE pitchAndFamily;
+    const wchar_t* standIns[3];
+};
+constexpr BYTE kSerif = VARIABLE_PITCH | FF_ROMAN;
+constexpr BYTE kFixedSerif = FIXED_PITCH | FF_ROMAN;
+constexpr BYTE kSans = VARIABLE_PITCH | FF_SWISS;
+constexpr BYTE kFixedSans = FIXED_PITCH | FF_MODERN;
+const FaceInfo kFaces[] = {
+    {"ＭＳ Ｐゴシック", kSans, {L"IPAPGothic"}},
+    {"ＭＳ ゴシック", kFixedSans, {L"IPAGothic"}},
+    {"ＭＳ Ｐ明朝", kSerif, {L"IPAPMincho"}},
+    {"ＭＳ 明朝", kFixedSerif, {L"IPAMincho"}},
+    {"MS PGothic", kSans, {L"IPAPGothic"}},
+    {"MS Gothic", kFixedSans, {L"IPAGothic"}},
+    {"Times New Roman", kSerif, {L"Liberation Serif", L"Tinos", L"Nimbus Roman"}},
+};
+
+const FaceInfo* faceInfo(const std::string& faceName) {
+    for (const auto& f : kFaces) {
+        if (faceName == f.name) return &f;
+    }
+    return nullptr;
+}
+
+// The face itself where the system has it, else its first installed stand-in, else the name
+// as asked (the font mapper then picks by character set and family).
 std::wstring installedFace(const std::string& faceName) {
     std::wstring face = widen(faceName);
     if (face.empty() || faceInstalled(face)) return face;
-    struct Substitute {
-        const char* name;
-        const wchar_t* replacement;
-    };
-    static const Substitute kSubstitutes[] = {
-        {"ＭＳ Ｐゴシック", L"IPAPGothic"}, {"ＭＳ ゴシック", L"IPAGothic"},
-        {"ＭＳ Ｐ明朝", L"IPAPMincho"},     {"ＭＳ 明朝", L"IPAMincho"},
-        {"MS PGothic", L"IPAPGothic"},      {"MS Gothic", L"IPAGothic"},
-    };
-    for (const auto& s : kSubstitutes) {
-        if (faceName == s.name && faceInstalled(s.replacement)) return s.replacement;
+    if (const FaceInfo* info = faceInfo(faceName)) {
+        for (const wchar_t* standIn : info->standIns) {
+            if (standIn && faceInstalled(standIn)) return standIn;
+        }
     }
     return face;
 }
@@ -204,7 +226,9 @@ HFONT createFont(const std::string& faceName, float points, bool bold, int scale
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
-    lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    // Without the face and its stand-ins a serif face must still come out as a serif.
+    const FaceInfo* info = faceInfo(faceName);
+    lf.lfPitchAndFamily = info ? info->pitchAndFamily : DEFAULT_PITCH | FF_DONTCARE;
     wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     return CreateFontIndirectW(&lf);
 }
