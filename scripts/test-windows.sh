@@ -184,15 +184,27 @@ for t in "${test_targets[@]}"; do
 done
 echo "unit tests under Wine: $passed passed, $failed failed, $skipped skipped"
 
-echo "== smoke test of the .exe under Wine ($run_arch)"
+# The smoke test at 96 dpi, then on denser screens: at 144 dpi the program keeps one screen
+# pixel per pixel of its own, at 192 dpi it shows each as 2 x 2 (the sprites and window shapes
+# twice as large, pixel for pixel). Wine takes the DPI from the user's LogPixels value.
 shots=$out/screenshots
-if tests/win32/wine-smoke-test.sh "$run_dir/app/DskKPR.exe" "$shots" "$loader" "$xshape"; then
-  passed=$((passed + 1))
-else
-  failed=$((failed + 1))
-  failures+=("smoke test under Wine")
-fi
-echo "screenshots: $shots"
+for dpi in 96 144 192; do
+  echo "== smoke test of the .exe under Wine ($run_arch) at $dpi dpi"
+  "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    >/dev/null 2>&1
+  # A new server reads the value afresh.
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  /usr/lib/wine/wineserver -w 2>/dev/null || true
+  /usr/lib/wine/wineserver -p || true
+  if tests/win32/wine-smoke-test.sh "$run_dir/app/DskKPR.exe" "$shots/dpi-$dpi" "$loader" \
+    "$xshape" $((dpi / 96)); then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    failures+=("smoke test under Wine at $dpi dpi")
+  fi
+done
+echo "screenshots: $shots/dpi-{96,144,192}"
 
 echo "== summary"
 echo "32-bit program: $exe, $size bytes, imports: $dlls"
