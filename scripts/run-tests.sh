@@ -78,7 +78,7 @@ run_tests ctest --test-dir "$build" --output-on-failure -L bench
 unset QT_QPA_PLATFORM
 
 echo "== the Windows program and its tests under Wine"
-run_tests scripts/test-windows.sh
+KIPRUN_LINUX_EXE="$(cd "$build" && pwd)/app/DskKPR" run_tests scripts/test-windows.sh
 
 echo "== unit tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 san=${build}-sanitize

@@ -12,7 +12,8 @@
 # Run by scripts/run-tests.sh; its last line counts the tests ("N passed, N failed, N skipped").
 #
 # Environment: KIPRUN_JOBS (default 2), KIPRUN_WIN32_BUILD_DIR (default build-win32),
-# KIPRUN_WIN32_DISPLAYS (the X display numbers to pick a free one from, default "40 89").
+# KIPRUN_WIN32_DISPLAYS (the X display numbers to pick a free one from, default "40 89"),
+# KIPRUN_LINUX_EXE (the Linux build's program: its scene is compared with the Windows one's).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -205,6 +206,18 @@ for dpi in 96 144 192; do
   fi
 done
 echo "screenshots: $shots/dpi-{96,144,192}"
+
+# With a Linux build at hand, the start-up scenes of both at 96, 144 and 192 dpi, compared.
+if [ -n "${KIPRUN_LINUX_EXE:-}" ]; then
+  echo "== the scene under Wine and on Linux, compared"
+  if [ -x "$KIPRUN_LINUX_EXE" ] && tests/win32/compare-with-linux.sh "$KIPRUN_LINUX_EXE" \
+    "$run_dir/app/DskKPR.exe" "$loader" "$xshape" "$out/compare-with-linux"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    failures+=("the scene under Wine differs from Linux (see $out/compare-with-linux)")
+  fi
+fi
 
 echo "== summary"
 echo "32-bit program: $exe, $size bytes, imports: $dlls"
