@@ -14,7 +14,8 @@
 # Usage: wine-smoke-test.sh EXE OUTDIR WINE_LOADER KIPRUN_XSHAPE [SCALE]
 # Needs DISPLAY (an X server of its own), WINEPREFIX (a prepared prefix) and xdotool. SCALE
 # (default 1) is the whole number of screen pixels per program pixel the prefix's DPI gives
-# (2 at 192 dpi): the scene's windows are that many times larger.
+# (2 at 192 dpi): the scene's windows are that many times larger. WINE_LOADER "none" plays the
+# Linux build (EXE) the same way, for screenshots to compare with.
 set -euo pipefail
 
 exe=$1
@@ -25,7 +26,14 @@ scale=${5:-1}
 mkdir -p "$outdir"
 
 run_dir=$(mktemp -d /tmp/kiprun-wine-XXXXXX)
-cp "$exe" "$run_dir/DskKPR.exe"
+if [ "$wine_loader" = none ]; then
+  program=$run_dir/DskKPR
+  class=DskKPR
+else
+  program=$run_dir/DskKPR.exe
+  class=dskkpr.exe
+fi
+cp "$exe" "$program"
 pid=""
 cleanup() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid" 2>/dev/null || true; fi
@@ -36,7 +44,7 @@ trap cleanup EXIT
 fail() {
   echo "FAIL: $*" >&2
   /usr/bin/import -window root "$outdir/failure.png" 2>/dev/null || true
-  "$xshape" --class dskkpr.exe --count 0 >&2 || true
+  "$xshape" --class "$class" --count 0 >&2 || true
   exit 1
 }
 shot() { /usr/bin/import -window root "$outdir/$1" 2>/dev/null || true; }
@@ -44,7 +52,7 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 # windows: one line per mapped window of the program: "ID X Y WxH SHAPED RECTS".
 windows() {
-  "$xshape" --class dskkpr.exe --count 0 2>/dev/null | awk '
+  "$xshape" --class "$class" --count 0 2>/dev/null | awk '
     $1 == "window" { id = $2 } $1 == "mapped" { mapped = $2 }
     $1 == "position" { x = $2; y = $3 } $1 == "size" { size = $2 "x" $3 }
     $1 == "shaped" { shaped = $2 } $1 == "rects" { rects = $2 }
@@ -89,7 +97,11 @@ click_button() {
 
 echo "== starting the program under Wine"
 started=$(now_ms)
-(cd "$run_dir" && exec "$wine_loader" "$run_dir/DskKPR.exe" >/dev/null 2>&1) &
+if [ "$wine_loader" = none ]; then
+  (cd "$run_dir" && QT_SCALE_FACTOR=$scale exec "$program" >/dev/null 2>&1) &
+else
+  (cd "$run_dir" && exec "$wine_loader" "$program" >/dev/null 2>&1) &
+fi
 pid=$!
 wait_for 120 scene_up || fail "the scene did not come up with shaped windows"
 echo "scene up after $(( $(now_ms) - started )) ms:"
@@ -168,7 +180,7 @@ click_button 3
 sleep 2
 # Down: 色変更, Down: バージョン情報.
 xdotool key Down Down Return
-version_up() { "$xshape" --class dskkpr.exe --count 0 2>/dev/null | grep -qx 'name バージョン情報'; }
+version_up() { "$xshape" --class "$class" --count 0 2>/dev/null | grep -qx 'name バージョン情報'; }
 wait_for 60 version_up || fail "the version box did not open"
 sleep 1
 shot version.png
