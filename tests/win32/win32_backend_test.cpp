@@ -386,3 +386,28 @@ TEST(Win32Fonts, MissingFacesComeOutAsTheirKindWithTheGlyphsTheTextNeeds) {
         EXPECT_GE(japanese.metrics.tmWeight, FW_BOLD) << face;
     }
 }
+
+TEST(Win32Fonts, MenuCaptionsGetAFontWithTheirGlyphs) {
+    platform::testing::TestEnvironment env;
+    const std::wstring japanese = L"\u8272\u5909\u66F4";  // 色変更
+    HFONT latin = platform::win32::createFont("Times New Roman", 9, false);
+    EXPECT_TRUE(platform::win32::fontHasGlyphs(latin, L"Version 1.0.0"));
+    EXPECT_FALSE(platform::win32::fontHasGlyphs(latin, japanese));
+    DeleteObject(latin);
+
+    // Either the system's menu font shows the captions itself or the font handed back does.
+    HFONT fallback = platform::win32::menuFallbackFont(japanese);
+    if (fallback) {
+        EXPECT_TRUE(platform::win32::fontHasGlyphs(fallback, japanese));
+        DeleteObject(fallback);
+    } else {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+        HFONT menu = CreateFontIndirectW(&metrics.lfMenuFont);
+        EXPECT_TRUE(platform::win32::fontHasGlyphs(menu, japanese));
+        DeleteObject(menu);
+    }
+    // Captions the menu font has need nothing of the program.
+    EXPECT_EQ(platform::win32::menuFallbackFont(L"OK"), nullptr);
+}

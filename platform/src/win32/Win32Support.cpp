@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <vector>
 
 #include "platform/Screen.h"
 #include "win32/NativeWindow.h"
@@ -231,6 +232,34 @@ HFONT createFont(const std::string& faceName, float points, bool bold, int scale
     lf.lfPitchAndFamily = info ? info->pitchAndFamily : DEFAULT_PITCH | FF_DONTCARE;
     wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     return CreateFontIndirectW(&lf);
+}
+
+bool fontHasGlyphs(HFONT font, const std::wstring& text) {
+    if (text.empty()) return true;
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    std::vector<WORD> glyphs(text.size(), 0);
+    DWORD n = GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                               GGI_MARK_NONEXISTING_GLYPHS);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    if (n == GDI_ERROR) return true;
+    return std::find(glyphs.begin(), glyphs.end(), static_cast<WORD>(0xFFFF)) == glyphs.end();
+}
+
+HFONT menuFallbackFont(const std::wstring& caption) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        return nullptr;
+    }
+    HFONT menu = CreateFontIndirectW(&metrics.lfMenuFont);
+    bool served = fontHasGlyphs(menu, caption);
+    DeleteObject(menu);
+    if (served) return nullptr;
+    LOGFONTW japanese = metrics.lfMenuFont;
+    japanese.lfCharSet = SHIFTJIS_CHARSET;
+    return CreateFontIndirectW(&japanese);
 }
 
 namespace {

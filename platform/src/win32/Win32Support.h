@@ -59,6 +59,14 @@ LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 // scale multiplies the height in pixels (deviceScale() for text drawn straight on the screen).
 HFONT createFont(const std::string& faceName, float points, bool bold, int scale = 1);
 
+// Whether the font has a glyph for every character of the text (no font linking counted).
+bool fontHasGlyphs(HFONT font, const std::wstring& text);
+// The system's menu font for a menu caption: the font itself where it has the caption's
+// glyphs, else the same face with the Japanese character set, which the font mapper answers
+// with an installed face that has them (a system whose menu face lacks Japanese glyphs would
+// otherwise show boxes). nullptr when the system's own menu drawing serves.
+HFONT menuFallbackFont(const std::wstring& caption);
+
 // The window shown modally at the moment (nullptr when none): event passes give it the dialog
 // keys (Enter for the default button, Escape for the cancel button).
 HWND modalWindow();
