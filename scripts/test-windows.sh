@@ -96,7 +96,8 @@ if why=$(/usr/lib/wine/wine --version 2>&1); then
 else
   run_arch=x86_64
   loader=/usr/lib/wine/wine64
-  why=$(tr '\n' ' ' <<<"$why" | sed 's/ *$//')
+  # bash's own message, without its "script: line N:" prefix.
+  why=$(tr '\n' ' ' <<<"$why" | sed 's/^.*line [0-9]*: //; s/ *$//')
   echo "== this host cannot execute 32-bit code (/usr/lib/wine/wine --version: ${why:-no output}); the tests run on the 64-bit build of the same sources"
 fi
 
