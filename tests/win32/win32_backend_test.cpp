@@ -14,6 +14,7 @@
 #include "platform/Picture.h"
 #include "platform/Profile.h"
 #include "platform/Region.h"
+#include "platform/Screen.h"
 #include "platform/testing/TestEnvironment.h"
 #include "win32/FormImpl.h"
 #include "win32/Win32Support.h"
@@ -410,4 +411,22 @@ TEST(Win32Fonts, MenuCaptionsGetAFontWithTheirGlyphs) {
     }
     // Captions the menu font has need nothing of the program.
     EXPECT_EQ(platform::win32::menuFallbackFont(L"OK"), nullptr);
+}
+
+TEST(Win32Scale, TheProgramSeesFifteenTwipsPerPixelAndTheScreenInItsOwnPixels) {
+    platform::testing::TestEnvironment env;
+    DoubleDensity density;
+    // The real screen, not the test's fixed one.
+    auto fixed = platform::Screen::fixed();
+    platform::Screen::setFixed(std::nullopt);
+    EXPECT_DOUBLE_EQ(platform::Screen::twipsPerPixelX(), 15.0);
+    EXPECT_DOUBLE_EQ(platform::Screen::twipsPerPixelY(), 15.0);
+    EXPECT_EQ(platform::Screen::widthPixels(), GetSystemMetrics(SM_CXSCREEN) / 2);
+    EXPECT_EQ(platform::Screen::heightPixels(), GetSystemMetrics(SM_CYSCREEN) / 2);
+    RECT area{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0));
+    platform::Rect work = platform::Screen::workAreaPixels();
+    EXPECT_EQ(work.right, area.right / 2);
+    EXPECT_EQ(work.bottom, area.bottom / 2);
+    platform::Screen::setFixed(fixed);
 }
