@@ -32,7 +32,7 @@ apt_install() {
 }
 packages=(mingw-w64-tools googletest cmake ninja-build g++ pkg-config zlib1g-dev libx11-dev
   libxext-dev xvfb xauth xdotool x11-utils imagemagick fonts-ipafont-gothic
-  fonts-ipafont-mincho wine wine64 g++-mingw-w64-x86-64-posix)
+  fonts-ipafont-mincho fonts-urw-base35 wine wine64 g++-mingw-w64-x86-64-posix)
 missing=()
 for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 installed g++-mingw-w64-i686-posix || installed g++-mingw-w64-i686 || missing+=(g++-mingw-w64-i686-posix)
