@@ -1,5 +1,6 @@
 #pragma once
-// The screen, in the program's units. Twips per pixel is 1440 / logical DPI (15 at 96 dpi);
+// The screen, in the program's units. Twips per pixel is 15: a pixel of the program is a
+// device-independent pixel, a whole number of the screen's pixels (2 at 192 dpi);
 // positions count from the primary screen's top-left corner. Tests fix the metrics.
 
 #include <functional>
