@@ -3,6 +3,7 @@
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
 
+#include <QAbstractNativeEventFilter>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,10 +83,51 @@ void setSkipTaskbarAndPager(std::uintptr_t window) {
     xcb_flush(c);
 }
 
+namespace {
+
+// A stand-alone compositor reads its no-shadow hint from the top-level window it composites,
+// which under a reparenting window manager is the frame the window was put in, not the
+// window. This filter sees the program's X events before Qt and hints each frame a scene
+// window is put in.
+class FrameShadowHint : public QAbstractNativeEventFilter {
+public:
+    std::set<xcb_window_t> sceneWindows;
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        if (eventType != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        const int type = event->response_type & 0x7f;
+        if (type == XCB_DESTROY_NOTIFY) {
+            sceneWindows.erase(static_cast<const xcb_destroy_notify_event_t*>(message)->window);
+        } else if (type == XCB_REPARENT_NOTIFY) {
+            const auto* reparent = static_cast<const xcb_reparent_notify_event_t*>(message);
+            xcb_connection_t* c = connection();
+            if (c != nullptr && sceneWindows.count(reparent->window) != 0 &&
+                reparent->parent != xcb_setup_roots_iterator(xcb_get_setup(c)).data->root) {
+                setCardinals(c, reparent->parent, "_COMPTON_SHADOW", {0});
+                xcb_flush(c);
+            }
+        }
+        return false;
+    }
+};
+
+FrameShadowHint& frameShadowHint() {
+    static FrameShadowHint* filter = [] {
+        auto* f = new FrameShadowHint;  // lives as long as the application
+        QCoreApplication::instance()->installNativeEventFilter(f);
+        return f;
+    }();
+    return *filter;
+}
+
+}  // namespace
+
 void prepareSceneWindow(std::uintptr_t window) {
     xcb_connection_t* c = connection();
     if (c == nullptr || window == 0) return;
     const auto w = static_cast<xcb_window_t>(window);
+    frameShadowHint().sceneWindows.insert(w);
     // Qt::Window without Qt::Tool: a tool window is made transient for the hidden client
     // leader, and a window manager that minimises the transients of a hidden window
     // minimises the whole scene.
