@@ -134,5 +134,7 @@ void frmBall::resetScene(bool holed) {
     man.nIndex = 0;
     man.fButton = 0;
     man.nAN = -1;
+    // A change of the desktop noticed while the windows were being put back.
+    man.applyPendingLayout();
     man.Timer1().setEnabled(true);
 }
