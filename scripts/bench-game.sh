@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Whole-program figures on a private X server: start-up time until the four scene windows are
-# mapped, CPU of the program and of the X server while idle before the first click and after a
-# shot, CPU during the power gauge, and the program's peak resident memory.
+# mapped, CPU and wake-ups of the program (and CPU of the X server) while idle before the first
+# click and after a shot, CPU during the power gauge, and the program's peak resident memory.
+# A wake-up is a voluntary context switch of the program's threads: each time one of them went
+# to sleep waiting for something (a timer, an X event) and was woken again.
 #
 # Usage: scripts/bench-game.sh [path/to/DskKPR]   (default: build/app/DskKPR)
-# Targets: idle 0.0 % before the first click, < 0.5 % of a core after a shot, < 10 % during the
-# gauge, start-up < 150 ms, peak RSS < 40 MB.
+# KIPRUN_BENCH_DISPLAYS="FIRST LAST" picks the range of X display numbers to try (40 89).
+# Targets: idle 0.0 % and no timer wake-ups (< 1 a second) before the first click and after a
+# shot, < 10 % during the gauge, start-up < 150 ms, peak RSS < 40 MB.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-$here/build/app/DskKPR}
@@ -25,7 +28,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=$(kiprun_free_display 40 89) || { echo "no free X display" >&2; exit 1; }
+read -r first_display last_display <<<"${KIPRUN_BENCH_DISPLAYS:-40 89}"
+display=$(kiprun_free_display "$first_display" "$last_display") || { echo "no free X display" >&2; exit 1; }
 kiprun_start_xvfb "$display" -dpi 96
 xvfb_pid=$KIPRUN_XVFB_PID
 export DISPLAY=$display
@@ -53,16 +57,23 @@ startup=$(($(sed -n 4p "$work/maps") - start_ms))
 startup_cpu=$(( $(kiprun_cpu_ticks "$app_pid") * 1000 / $(getconf CLK_TCK) ))
 kiprun_scene_mapped "$app_pid" || { echo "the mapped windows are not the scene" >&2; exit 1; }
 
+# Voluntary context switches of all the program's threads so far.
+wakeups() {
+  cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches:/ { n += $2 } END { print n + 0 }'
+}
+
+# Prints: program CPU %, X server CPU %, program wake-ups per second.
 measure_idle() {
-  local a x b y
-  a=$(kiprun_cpu_ticks "$app_pid"); x=$(kiprun_cpu_ticks "$xvfb_pid")
+  local a x w b y v
+  a=$(kiprun_cpu_ticks "$app_pid"); x=$(kiprun_cpu_ticks "$xvfb_pid"); w=$(wakeups "$app_pid")
   sleep "$idle_seconds"
-  b=$(kiprun_cpu_ticks "$app_pid"); y=$(kiprun_cpu_ticks "$xvfb_pid")
-  echo "$(kiprun_cpu_percent "$a" "$b" $((idle_seconds * 1000))) $(kiprun_cpu_percent "$x" "$y" $((idle_seconds * 1000)))"
+  b=$(kiprun_cpu_ticks "$app_pid"); y=$(kiprun_cpu_ticks "$xvfb_pid"); v=$(wakeups "$app_pid")
+  echo "$(kiprun_cpu_percent "$a" "$b" $((idle_seconds * 1000))) $(kiprun_cpu_percent "$x" "$y" $((idle_seconds * 1000)))" \
+    "$(awk -v a="$w" -v b="$v" -v s="$idle_seconds" 'BEGIN { printf "%.1f", (b - a) / s }')"
 }
 
 sleep 1  # let the start-up settle before measuring idle
-read -r idle_app_before idle_x_before <<<"$(measure_idle)"
+read -r idle_app_before idle_x_before wake_before <<<"$(measure_idle)"
 
 # A shot: the backswing takes 24 ticks of 20 ms, then the gauge fills and empties for about
 # 1.25 s; measure half a second inside it, strike, and wait for the flight, the roll and the
@@ -107,11 +118,13 @@ for _ in $(seq 300); do
   kiprun_windows "$app_pid" | awk '$4 ~ /x18$/ { f = 1 } END { exit !f }' || break
 done
 sleep 1
-read -r idle_app_after idle_x_after <<<"$(measure_idle)"
+read -r idle_app_after idle_x_after wake_after <<<"$(measure_idle)"
 peak_kb=$(kiprun_peak_rss_kb "$app_pid")
 
 printf '%-44s %8s %s\n' "start-up to the four scene windows mapped" "${startup} ms" "(processor time ${startup_cpu} ms)"
 printf '%-44s %8s %s\n' "idle before the first click: program" "${idle_app_before} %" "(X server ${idle_x_before} %)"
+printf '%-44s %8s\n' "idle before the first click: wake-ups" "${wake_before} /s"
 printf '%-44s %8s %s\n' "during the gauge: program" "${gauge_app} %" "(X server ${gauge_x} %)"
 printf '%-44s %8s %s\n' "idle after a shot: program" "${idle_app_after} %" "(X server ${idle_x_after} %)"
+printf '%-44s %8s\n' "idle after a shot: wake-ups" "${wake_after} /s"
 printf '%-44s %8s\n' "peak resident memory (VmHWM)" "$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }') MB"

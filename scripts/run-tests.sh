@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: unit and integration tests on Qt's offscreen platform,
 # end-to-end tests on a private Xvfb server (without a window manager, then under openbox with
-# panel margins, xfwm4 with xfce4-panel, mutter and kwin_x11), the unit tests again with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and a short fuzzing run of the settings-file reader. Installs missing packages first.
+# panel margins, xfwm4 with xfce4-panel, mutter and kwin_x11), the Windows program and its tests
+# under Wine (scripts/test-windows.sh), the unit tests again with AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzzing run
+# of the settings-file reader. Installs missing packages first. Ends with one line counting every
+# test of every phase: "N passed, N failed, N skipped".
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -10,13 +12,44 @@ jobs=${KIPRUN_JOBS:-2}
 
 scripts/install-deps.sh test
 
+# run_tests COMMAND...: runs one phase of tests (ctest, or a script that ends its output with a
+# "N passed, N failed, N skipped" line), adds its counts to the totals and notes a failing phase
+# without stopping the run, so the summary covers every phase.
+total_passed=0 total_failed=0 total_skipped=0 failed_phases=()
+run_tests() {
+  local log status=0 line p=0 f=0 s=0 total
+  log=$(mktemp)
+  "$@" 2>&1 | tee "$log" || status=$?
+  if line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1); then
+    # ctest counts a skipped test as not failed; it is told apart by its "***Skipped" line.
+    f=$(awk '{ print $4 }' <<<"$line")
+    total=$(awk '{ print $NF }' <<<"$line")
+    s=$(grep -c -E '\*\*\*Skipped' "$log" || true)
+    p=$((total - f - s))
+  elif line=$(grep -E '^[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped$' "$log" | tail -1); then
+    read -r p _ f _ s _ <<<"$line"
+  fi
+  rm -f "$log"
+  total_passed=$((total_passed + p)) total_failed=$((total_failed + f))
+  total_skipped=$((total_skipped + s))
+  if [ "$status" -ne 0 ]; then
+    [ "$f" -gt 0 ] || total_failed=$((total_failed + 1))
+    failed_phases+=("$*")
+  fi
+  return 0
+}
+
 build=${KIPRUN_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Every option named: a value left in the cache by an earlier configure (tests switched off, say)
+# would otherwise stay, and ctest would run test binaries that nothing rebuilds.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIPRUN_BUILD_TESTS=ON \
+  -DKIPRUN_BUILD_BENCHMARKS=ON -DKIPRUN_SANITIZE=OFF >/dev/null
+[ "${KIPRUN_CONFIGURE_ONLY:-}" = 1 ] && exit 0
 cmake --build "$build" -j"$jobs"
 
 export QT_QPA_PLATFORM=offscreen
 echo "== unit and integration tests (offscreen)"
-ctest --test-dir "$build" -j"$jobs" --output-on-failure -LE 'e2e|bench'
+run_tests ctest --test-dir "$build" -j"$jobs" --output-on-failure -LE 'e2e|bench'
 
 # A private X server on a free display for the end-to-end tests, run once on each desktop:
 # without a window manager, openbox with panel margins, xfwm4 with xfce4-panel at the bottom,
@@ -40,25 +73,29 @@ kiprun_start_xvfb "$display"
 export DISPLAY="$display"
 unset QT_QPA_PLATFORM
 
-e2e_failed=()
 e2e_times=()
 for desktop in ${KIPRUN_E2E_DESKTOPS:-none openbox xfwm4 mutter kwin}; do
   echo "== end-to-end tests on $display, desktop: $desktop"
   started=$(date +%s)
-  kiprun_desktop_start "$desktop"
+  if ! kiprun_desktop_start "$desktop"; then
+    failed_phases+=("desktop $desktop did not start")
+    total_failed=$((total_failed + 1))
+    continue
+  fi
   echo "   window manager: $(kiprun_wm_name || echo none)"
-  KIPRUN_E2E_WM=$desktop ctest --test-dir "$build" --output-on-failure -L e2e ||
-    e2e_failed+=("$desktop")
+  run_tests env KIPRUN_E2E_WM="$desktop" ctest --test-dir "$build" --output-on-failure -L e2e
   kiprun_desktop_stop
   e2e_times+=("$desktop $(($(date +%s) - started)) s")
 done
 echo "== end-to-end passes took: $(IFS=';'; echo "${e2e_times[*]}")"
-[ ${#e2e_failed[@]} -eq 0 ] || { echo "end-to-end tests failed on: ${e2e_failed[*]}" >&2; exit 1; }
 
 echo "== benchmarks"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure -L bench
+run_tests ctest --test-dir "$build" --output-on-failure -L bench
 unset QT_QPA_PLATFORM
+
+echo "== the Windows program and its tests under Wine"
+KIPRUN_LINUX_EXE="$(cd "$build" && pwd)/app/DskKPR" run_tests scripts/test-windows.sh
 
 echo "== unit tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 san=${build}-sanitize
@@ -66,10 +103,13 @@ cmake -S . -B "$san" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIPRUN_SANITIZE=ON \
   -DKIPRUN_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$san" -j"$jobs"
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
-  ctest --test-dir "$san" -j"$jobs" --output-on-failure -LE 'e2e|bench'
+  run_tests ctest --test-dir "$san" -j"$jobs" --output-on-failure -LE 'e2e|bench'
 
 if [ -x tests/fuzz/run-fuzz.sh ]; then
   echo "== fuzzing the settings-file reader"
   tests/fuzz/run-fuzz.sh "${build}-fuzz"
 fi
-echo "all tests passed"
+echo "== summary"
+[ ${#failed_phases[@]} -eq 0 ] || printf 'failed: %s\n' "${failed_phases[@]}" >&2
+echo "$total_passed passed, $total_failed failed, $total_skipped skipped"
+[ ${#failed_phases[@]} -eq 0 ] && [ "$total_failed" -eq 0 ]

@@ -9,7 +9,11 @@
 # mode, so no Wine can start a 32-bit program there) still builds and checks the 32-bit .exe,
 # and runs the same tests on the 64-bit build of the same sources under the 64-bit Wine.
 #
-# Environment: KIPRUN_JOBS (default 2), KIPRUN_WIN32_BUILD_DIR (default build-win32).
+# Run by scripts/run-tests.sh; its last line counts the tests ("N passed, N failed, N skipped").
+#
+# Environment: KIPRUN_JOBS (default 2), KIPRUN_WIN32_BUILD_DIR (default build-win32),
+# KIPRUN_WIN32_DISPLAYS (the X display numbers to pick a free one from, default "40 89"),
+# KIPRUN_LINUX_EXE (the Linux build's program: its scene is compared with the Windows one's).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -28,7 +32,7 @@ apt_install() {
 }
 packages=(mingw-w64-tools googletest cmake ninja-build g++ pkg-config zlib1g-dev libx11-dev
   libxext-dev xvfb xauth xdotool x11-utils imagemagick fonts-ipafont-gothic
-  fonts-ipafont-mincho wine wine64 g++-mingw-w64-x86-64-posix)
+  fonts-ipafont-mincho fonts-urw-base35 wine wine64 g++-mingw-w64-x86-64-posix)
 missing=()
 for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 installed g++-mingw-w64-i686-posix || installed g++-mingw-w64-i686 || missing+=(g++-mingw-w64-i686-posix)
@@ -60,14 +64,21 @@ build_googletest() {
 }
 
 test_targets=(win32_backend_tests game_tests toolkit_tests)
+# build_program TRIPLET tests|no-tests
 build_program() {
-  local triplet=$1 dir=$out/${1%%-*}
-  build_googletest "$triplet"
+  local triplet=$1 dir=$out/${1%%-*} with_tests=ON
+  if [ "$2" = tests ]; then
+    build_googletest "$triplet"
+  else
+    with_tests=OFF
+  fi
   cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-i686.cmake" \
     -DKIPRUN_MINGW_TRIPLET="$triplet" -DCMAKE_BUILD_TYPE=MinSizeRel \
-    -DKIPRUN_HOST_TOOLS_DIR="$out/host-tools" -DKIPRUN_BUILD_TESTS=ON -DKIPRUN_BUILD_BENCHMARKS=OFF \
+    -DKIPRUN_HOST_TOOLS_DIR="$out/host-tools" -DKIPRUN_BUILD_TESTS=$with_tests \
+    -DKIPRUN_BUILD_BENCHMARKS=OFF \
     -DGTest_DIR="$out/googletest-${triplet%%-*}/install/lib/cmake/GTest" >/dev/null
   cmake --build "$dir" --target DskKPR -j"$jobs"
+  [ "$with_tests" = ON ] || return 0
   # Every test target is tried; one that does not build for Windows is reported at the end.
   for t in "${test_targets[@]}"; do
     if ! cmake --build "$dir" --target "$t" -j"$jobs" >"$dir/build-$t.log" 2>&1; then
@@ -77,9 +88,22 @@ build_program() {
   done
 }
 
+# ---- where the tests run: the 32-bit program itself where the host can execute it, else the
+# 64-bit build of the same sources (the 32-bit test programs would be built for nothing).
+if why=$(/usr/lib/wine/wine --version 2>&1); then
+  run_arch=i686
+  loader=/usr/lib/wine/wine
+else
+  run_arch=x86_64
+  loader=/usr/lib/wine/wine64
+  # bash's own message, without its "script: line N:" prefix.
+  why=$(tr '\n' ' ' <<<"$why" | sed 's/^.*line [0-9]*: //; s/ *$//')
+  echo "== this host cannot execute 32-bit code (/usr/lib/wine/wine --version: ${why:-no output}); the tests run on the 64-bit build of the same sources"
+fi
+
 failures=()
 echo "== the 32-bit program"
-build_program i686-w64-mingw32
+if [ "$run_arch" = i686 ]; then build_program i686-w64-mingw32 tests; else build_program i686-w64-mingw32 no-tests; fi
 exe=$out/i686/app/DskKPR.exe
 size=$(stat -c %s "$exe")
 format=$(i686-w64-mingw32-objdump -f "$exe" | awk '/file format/ { print $NF }')
@@ -98,15 +122,9 @@ resources=$(awk '/Resource Directory/ { print $4; exit }' <<<"$headers")
   failures+=("$exe carries no resources (icon, version information)")
 [ "$size" -lt 1048576 ] || echo "note: the .exe is $size bytes, above the 1 MB target"
 
-# ---- where the tests run
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  run_arch=i686
-  loader=/usr/lib/wine/wine
-else
-  echo "== this host cannot execute 32-bit code; the tests run on the 64-bit build of the same sources"
-  run_arch=x86_64
-  loader=/usr/lib/wine/wine64
-  build_program x86_64-w64-mingw32
+if [ "$run_arch" = x86_64 ]; then
+  echo "== the 64-bit program and the tests"
+  build_program x86_64-w64-mingw32 tests
 fi
 run_dir=$out/$run_arch
 
@@ -122,7 +140,8 @@ cleanup() {
   rm -rf "$prefix"
 }
 trap cleanup EXIT
-display=$(kiprun_free_display 40 89) || { echo "no free X display" >&2; exit 1; }
+read -r first_display last_display <<<"${KIPRUN_WIN32_DISPLAYS:-40 89}"
+display=$(kiprun_free_display "$first_display" "$last_display") || { echo "no free X display" >&2; exit 1; }
 kiprun_start_xvfb "$display"
 export DISPLAY=$display WINEPREFIX=$prefix WINEDEBUG=-all WINELOADER=$loader
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -142,6 +161,7 @@ echo "== Wine prefix $prefix on $display"
 echo "== unit tests under Wine ($run_arch)"
 passed=0
 failed=0
+skipped=0
 for t in "${test_targets[@]}"; do
   test_exe=$(find "$run_dir/tests" -name "$t.exe" -print -quit)
   [ -n "$test_exe" ] || continue
@@ -153,27 +173,61 @@ for t in "${test_targets[@]}"; do
   tr -d '\r' <"$log" | grep -E '^\[  (PASSED|FAILED) |^\[==========\] [0-9]+ tests? from' || true
   n=$(tr -d '\r' <"$log" | awk '/^\[  PASSED  \] [0-9]+ test/ { print $4 }')
   f=$(tr -d '\r' <"$log" | awk '/^\[  FAILED  \] [0-9]+ test/ { print $4 }')
+  s=$(tr -d '\r' <"$log" | awk '/^\[  SKIPPED \] [0-9]+ test/ { print $4 }')
   passed=$((passed + ${n:-0}))
   failed=$((failed + ${f:-0}))
+  skipped=$((skipped + ${s:-0}))
   if [ "$status" -ne 0 ]; then
+    # A program that ended without its own count (a crash, a timeout) counts as one failure.
+    [ -n "$f" ] || failed=$((failed + 1))
     tr -d '\r' <"$log" | grep -B2 -A12 'Failure' | head -60 >&2 || true
     failures+=("$t under Wine (exit status $status, log $log)")
   fi
 done
-echo "unit tests under Wine: $passed passed, $failed failed"
+echo "unit tests under Wine: $passed passed, $failed failed, $skipped skipped"
 
-echo "== smoke test of the .exe under Wine ($run_arch)"
+# The smoke test at 96 dpi, then on denser screens: at 144 dpi the program keeps one screen
+# pixel per pixel of its own, at 192 dpi it shows each as 2 x 2 (the sprites and window shapes
+# twice as large, pixel for pixel). Wine takes the DPI from the user's LogPixels value.
 shots=$out/screenshots
-if ! tests/win32/wine-smoke-test.sh "$run_dir/app/DskKPR.exe" "$shots" "$loader" "$xshape"; then
-  failures+=("smoke test under Wine")
+for dpi in 96 144 192; do
+  echo "== smoke test of the .exe under Wine ($run_arch) at $dpi dpi"
+  "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    >/dev/null 2>&1
+  # A new server reads the value afresh.
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  /usr/lib/wine/wineserver -w 2>/dev/null || true
+  /usr/lib/wine/wineserver -p || true
+  if tests/win32/wine-smoke-test.sh "$run_dir/app/DskKPR.exe" "$shots/dpi-$dpi" "$loader" \
+    "$xshape" $((dpi / 96)); then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    failures+=("smoke test under Wine at $dpi dpi")
+  fi
+done
+echo "screenshots: $shots/dpi-{96,144,192}"
+
+# With a Linux build at hand, the start-up scenes of both at 96, 144 and 192 dpi, compared.
+if [ -n "${KIPRUN_LINUX_EXE:-}" ]; then
+  echo "== the scene under Wine and on Linux, compared"
+  if [ -x "$KIPRUN_LINUX_EXE" ] && tests/win32/compare-with-linux.sh "$KIPRUN_LINUX_EXE" \
+    "$run_dir/app/DskKPR.exe" "$loader" "$xshape" "$out/compare-with-linux"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    failures+=("the scene under Wine differs from Linux (see $out/compare-with-linux)")
+  fi
 fi
-echo "screenshots: $shots"
 
 echo "== summary"
 echo "32-bit program: $exe, $size bytes, imports: $dlls"
 echo "tests ran on the $run_arch build under $loader"
+# The last line counts the tests of this script, for the test command's summary.
 if [ ${#failures[@]} -gt 0 ]; then
   printf 'FAILED: %s\n' "${failures[@]}" >&2
+  [ "$failed" -gt 0 ] || failed=1
+  echo "$passed passed, $failed failed, $skipped skipped"
   exit 1
 fi
-echo "windows tests passed"
+echo "$passed passed, $failed failed, $skipped skipped"

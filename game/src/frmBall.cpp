@@ -109,6 +109,7 @@ void frmBall::announce(bool holed) {
 
 void frmBall::resetScene(bool holed) {
     frmMan& man = platform::form<frmMan>();
+    man.applyPendingLayout();
     man.nIndex = 0;
     MakeRGNWindow(0, man, false);
 

@@ -82,6 +82,7 @@ void frmMan::onLoad() {
     for (std::size_t i = 0; i < anim2.size(); ++i) anim2[i] = static_cast<std::int16_t>(25 + i);
 
     const std::int32_t ground = GetWorkAreaHeight();
+    m_ground = ground;
     nManLeft = platform::roundToInt32(
         (static_cast<double>(platform::Screen::width()) - GetRGNWidth(kGolferFrame0)) / 2);
     nManTop = platform::checkedSub(ground, GetRGNHeight(kGolferFrame0));
@@ -122,9 +123,61 @@ void frmMan::onLoad() {
     m_timer1->setEnabled(false);
     m_timer1->setInterval(kSwingIntervalMs);
     ball.Timer1().setEnabled(false);
+
+    platform::Screen::setOnChanged([] {
+        if (platform::isLoaded<frmMan>()) platform::form<frmMan>().screenChanged();
+    });
 }
 
-void frmMan::onQueryUnload() { UnloadOtherForms("frmMan"); }
+void frmMan::onQueryUnload() {
+    platform::Screen::setOnChanged(nullptr);
+    UnloadOtherForms("frmMan");
+}
+
+void frmMan::screenChanged() {
+    // Mid-gauge or with the ball in the air the windows stay put; the gauge's end or the
+    // shot's reset lays the scene out.
+    if (m_gaugeRunning || nBallFlag != 0) {
+        m_layoutPending = true;
+        return;
+    }
+    layOutScene();
+}
+
+void frmMan::applyPendingLayout() {
+    if (m_layoutPending) layOutScene();
+}
+
+void frmMan::layOutScene() {
+    m_layoutPending = false;
+    const std::int32_t ground = GetWorkAreaHeight();
+    const std::int32_t holeHeight = GetRGNHeight(kHoleShape);
+    frmHole& hole = platform::form<frmHole>();
+    // The hole keeps its distance in whole hole heights (whole by construction; rounded in
+    // case the window system moved it by a pixel).
+    const std::int32_t holeSteps = platform::roundToInt32(
+        (static_cast<double>(m_ground) - hole.top()) / static_cast<double>(holeHeight));
+    m_ground = ground;
+
+    nManLeft = platform::roundToInt32(
+        (static_cast<double>(platform::Screen::width()) - GetRGNWidth(kGolferFrame0)) / 2);
+    nManTop = platform::checkedSub(ground, GetRGNHeight(kGolferFrame0));
+    move(static_cast<float>(nManLeft), static_cast<float>(nManTop));
+    const double manLeft = left();
+    const double manRight = static_cast<double>(width() + left());
+
+    frmControl& control = platform::form<frmControl>();
+    control.move(platform::toSingle(manLeft - GetRGNWidth(kButtonShape)),
+                 static_cast<float>(platform::checkedSub(ground, GetRGNHeight(kButtonShape))));
+    hole.move(platform::toSingle(manRight - GetRGNWidth(kHoleShape) / 2.0),
+              static_cast<float>(
+                  platform::checkedSub(ground, platform::checkedMul(holeSteps, holeHeight))));
+    if (nBallFlag == 0) {
+        frmBall& ball = platform::form<frmBall>();
+        ball.move(platform::toSingle(manRight - GetRGNWidth(kBallShape) / 2.0),
+                  static_cast<float>(platform::checkedSub(ground, GetRGNHeight(kBallShape))));
+    }
+}
 
 void frmMan::CC(std::int32_t Idx) {
     platform::Color color = platform::rgb(0, 0, 0);
@@ -181,7 +234,9 @@ void frmMan::Timer1_Timer() {
             if (entry(anim2, nIndex) == kLaunchFrame && fButton == 2) launchBall();
             break;
         default:
-            break;
+            // Idle: nothing moves until the next click, which enables the timer again. A timer
+            // left running here would wake the program fifty times a second for nothing.
+            return;
     }
     m_timer1->setEnabled(true);
 }
@@ -220,6 +275,7 @@ void frmMan::runPowerGauge() {
     m_gaugeRunning = false;
 
     power.hide();
+    applyPendingLayout();
     if (fButton == 2) {
         // The click has enabled the timer already; the downswing follows at its interval.
         nAN = 2;

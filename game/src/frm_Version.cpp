@@ -4,12 +4,6 @@
 #include "platform/Color.h"
 #include "platform/Controls.h"
 
-namespace {
-
-constexpr platform::Color kEtchShadow = platform::rgb(128, 128, 128);
-
-}  // namespace
-
 frm_Version::frm_Version() : Form("frm_Version", platform::FormStyle::Dialog) {
     setCaption("バージョン情報");
     setClientSize(3945, 1125);
@@ -28,9 +22,10 @@ frm_Version::frm_Version() : Form("frm_Version", platform::FormStyle::Dialog) {
     version.setFont("Times New Roman", 9.75f, true);
     version.move(1515, 525, 1515, 285);
 
-    // An etched rule across the whole width, between the version and the notice.
+    // An etched rule across the whole width, between the version and the notice. The middle line
+    // has no colour of its own: it takes the window's text colour, as a line does by default.
     addLine("Line1(2)").set(-135, 870, 10330, 870, platform::kWhite);
-    addLine("Line1(3)").set(-45, 885, 10330, 885, kEtchShadow);
+    addLine("Line1(3)").set(-45, 885, 10330, 885, foreColor());
     addLine("Line1(4)").set(-60, 870, 10330, 870, platform::kWhite);
 
     // One line under the rule, filling the space down to the bottom edge.

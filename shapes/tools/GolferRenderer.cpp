@@ -191,6 +191,8 @@ GolferDrawing drawGolfer(const GolferSkeleton& s) {
     drawing.clubHeadX = static_cast<int>(std::floor(h.x));
     drawing.clubHeadY = static_cast<int>(std::floor(h.y));
     drawing.clubHeadVisible = false;
+    drawing.clubHeadTop = kHeight;
+    drawing.clubHeadLeft = kWidth;
     for (int y = drawing.clubHeadY - 2; y <= drawing.clubHeadY + 2; ++y) {
         for (int x = drawing.clubHeadX - 2; x <= drawing.clubHeadX + 2; ++x) {
             const double ex = x + 0.5 - h.x;
@@ -199,6 +201,9 @@ GolferDrawing drawGolfer(const GolferSkeleton& s) {
             if (!clubVisible(x, y, h.z)) continue;
             setBlack(image, x, y);
             drawing.clubHeadVisible = true;
+            if (!image.contains(x, y)) continue;
+            drawing.clubHeadTop = std::min(drawing.clubHeadTop, y);
+            drawing.clubHeadLeft = std::min(drawing.clubHeadLeft, x);
         }
     }
     return drawing;

@@ -13,6 +13,11 @@ struct GolferDrawing {
     int clubHeadX = 0;  // pixel of the club head's centre
     int clubHeadY = 0;
     bool clubHeadVisible = false;
+    // The topmost row and leftmost column of the head's drawn pixels: the blob's extent depends
+    // on where the centre falls within its pixel, so these, not the centre, say how high and how
+    // far left the head shows.
+    int clubHeadTop = 0;
+    int clubHeadLeft = 0;
     // The figure without the club: leftmost and rightmost columns of its outline, and the
     // leftmost and rightmost columns of the feet (the lowest five rows of the outline).
     int bodyLeft = 0;

@@ -14,7 +14,10 @@
 #include "platform/Picture.h"
 #include "platform/Profile.h"
 #include "platform/Region.h"
+#include "platform/Screen.h"
 #include "platform/testing/TestEnvironment.h"
+#include "win32/FormImpl.h"
+#include "win32/Win32Support.h"
 
 namespace {
 
@@ -25,6 +28,21 @@ using platform::Region;
 class TestForm : public Form {
 public:
     TestForm() : Form("frmTest") {}
+    void onMouseDown(int button, int, float x, float y) override {
+        lastButton = button;
+        lastX = x;
+        lastY = y;
+    }
+    int lastButton = 0;
+    float lastX = -1;
+    float lastY = -1;
+};
+
+// A screen of twice the density for one test: every program pixel is 2 x 2 screen pixels.
+class DoubleDensity {
+public:
+    DoubleDensity() { platform::win32::setDeviceScaleForTests(2); }
+    ~DoubleDensity() { platform::win32::setDeviceScaleForTests(1); }
 };
 
 // A region data record: header then rectangles, as the shape tables hold them.
@@ -245,3 +263,170 @@ TEST(Win32Profile, TheNativeProfileCallsReadAndWriteTheSettingsFile) {
 }
 
 }  // namespace
+
+TEST(Win32Scale, WindowsShapesAndClicksAreWholeMultiplesOfTheProgramsPixels) {
+    platform::testing::TestEnvironment env;
+    DoubleDensity density;
+    auto& form = platform::form<TestForm>();
+    form.move(10 * 15, 20 * 15, 79 * 15, 96 * 15);
+    HWND hwnd = reinterpret_cast<HWND>(form.hwnd());
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.left, 20);
+    EXPECT_EQ(r.top, 40);
+    EXPECT_EQ(r.right - r.left, 158);
+    EXPECT_EQ(r.bottom - r.top, 192);
+    // The program still sees its own pixels and twips.
+    EXPECT_EQ(form.widthPixels(), 79);
+    EXPECT_FLOAT_EQ(form.width(), 79 * 15.0f);
+
+    // The window is cut to the shape at twice its size, and reads back as the program set it.
+    Region shape = Region::rectangle(0, 0, 10, 2);
+    shape.unite(Region::rectangle(3, 2, 7, 9));
+    Region expected = Region::rectangle(0, 0, 10, 2);
+    expected.unite(Region::rectangle(3, 2, 7, 9));
+    ASSERT_TRUE(form.setWindowRegion(std::move(shape), true));
+    HRGN native = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(hwnd, native), ERROR);
+    EXPECT_TRUE(PtInRegion(native, 19, 3));
+    EXPECT_FALSE(PtInRegion(native, 20, 3));
+    EXPECT_TRUE(PtInRegion(native, 6, 17));
+    EXPECT_FALSE(PtInRegion(native, 6, 18));
+    EXPECT_FALSE(PtInRegion(native, 5, 5));
+    DeleteObject(native);
+    auto readBack = form.windowRegion();
+    ASSERT_TRUE(readBack.has_value());
+    EXPECT_TRUE(readBack->samePixels(expected));
+
+    // A click on either screen pixel of a program pixel lands on that program pixel.
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(13, 7));
+    EXPECT_EQ(form.lastButton, platform::kLeftButton);
+    EXPECT_FLOAT_EQ(form.lastX, 6 * 15.0f);
+    EXPECT_FLOAT_EQ(form.lastY, 3 * 15.0f);
+}
+
+TEST(Win32Scale, BackBufferPixelsBecomeSquaresOfScreenPixelsWithoutBlending) {
+    platform::testing::TestEnvironment env;
+    DoubleDensity density;
+    auto& form = platform::form<TestForm>();
+    form.move(0, 0, 6 * 15, 4 * 15);
+    form.setBackColor(platform::kWhite);
+    const Color red = platform::rgb(255, 0, 0);
+    const Color blue = platform::rgb(0, 0, 255);
+    form.line(1 * 15, 1 * 15, 2 * 15, 1 * 15, red);
+    form.line(2 * 15, 1 * 15, 3 * 15, 1 * 15, blue);
+
+    // What the window shows, painted into a screen-sized bitmap: an area that starts and ends
+    // inside program pixels still gets whole squares.
+    HDC screen = GetDC(nullptr);
+    HDC target = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 12, 8);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(target, bitmap);
+    RECT all{0, 0, 12, 8};
+    HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
+    FillRect(target, &all, grey);
+    DeleteObject(grey);
+    RECT area{3, 3, 5, 4};
+    platform::win32::paintBuffer(form.impl()->surface.dc(), target, area);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 12; ++x) {
+            bool inside = x >= 2 && x < 6 && y >= 2 && y < 4;
+            COLORREF want = !inside ? RGB(128, 128, 128) : x < 4 ? RGB(255, 0, 0) : RGB(0, 0, 255);
+            EXPECT_EQ(GetPixel(target, x, y), want) << "at " << x << "," << y;
+        }
+    }
+    SelectObject(target, old);
+    DeleteObject(bitmap);
+    DeleteDC(target);
+}
+
+namespace {
+
+// The face a font of the program comes out as, and whether it has a glyph for a character.
+struct ChosenFace {
+    std::wstring name;
+    TEXTMETRICW metrics{};
+    bool hasGlyph = false;
+};
+
+ChosenFace chooseFace(const std::string& face, float points, bool bold, wchar_t probe) {
+    HFONT font = platform::win32::createFont(face, points, bold);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    ChosenFace chosen;
+    wchar_t name[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, name);
+    chosen.name = name;
+    GetTextMetricsW(dc, &chosen.metrics);
+    WORD glyph = 0xFFFF;
+    GetGlyphIndicesW(dc, &probe, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS);
+    chosen.hasGlyph = glyph != 0xFFFF;
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    return chosen;
+}
+
+}  // namespace
+
+TEST(Win32Fonts, MissingFacesComeOutAsTheirKindWithTheGlyphsTheTextNeeds) {
+    platform::testing::TestEnvironment env;
+    // A serif stays a serif on a system without it (the version box's version line).
+    ChosenFace roman = chooseFace("Times New Roman", 9.75f, true, L'V');
+    const bool serif = (roman.metrics.tmPitchAndFamily & 0xF0) == FF_ROMAN ||
+                       roman.name == L"Times New Roman" || roman.name == L"Liberation Serif" ||
+                       roman.name == L"Tinos" || roman.name == L"Nimbus Roman";
+    EXPECT_TRUE(serif) << platform::win32::narrow(roman.name);
+    EXPECT_GE(roman.metrics.tmWeight, FW_BOLD);
+    // The Japanese faces, or whatever stands in for them, have Japanese glyphs.
+    for (const char* face : {"ＭＳ Ｐ明朝", "ＭＳ Ｐゴシック"}) {
+        ChosenFace japanese = chooseFace(face, 9, true, L'\u30C7');
+        EXPECT_TRUE(japanese.hasGlyph)
+            << face << " came out as " << platform::win32::narrow(japanese.name);
+        EXPECT_GE(japanese.metrics.tmWeight, FW_BOLD) << face;
+    }
+}
+
+TEST(Win32Fonts, MenuCaptionsGetAFontWithTheirGlyphs) {
+    platform::testing::TestEnvironment env;
+    const std::wstring japanese = L"\u8272\u5909\u66F4";  // 色変更
+    HFONT latin = platform::win32::createFont("Times New Roman", 9, false);
+    EXPECT_TRUE(platform::win32::fontHasGlyphs(latin, L"Version 1.0.0"));
+    EXPECT_FALSE(platform::win32::fontHasGlyphs(latin, japanese));
+    DeleteObject(latin);
+
+    // Either the system's menu font shows the captions itself or the font handed back does.
+    HFONT fallback = platform::win32::menuFallbackFont(japanese);
+    if (fallback) {
+        EXPECT_TRUE(platform::win32::fontHasGlyphs(fallback, japanese));
+        DeleteObject(fallback);
+    } else {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+        HFONT menu = CreateFontIndirectW(&metrics.lfMenuFont);
+        EXPECT_TRUE(platform::win32::fontHasGlyphs(menu, japanese));
+        DeleteObject(menu);
+    }
+    // Captions the menu font has need nothing of the program.
+    EXPECT_EQ(platform::win32::menuFallbackFont(L"OK"), nullptr);
+}
+
+TEST(Win32Scale, TheProgramSeesFifteenTwipsPerPixelAndTheScreenInItsOwnPixels) {
+    platform::testing::TestEnvironment env;
+    DoubleDensity density;
+    // The real screen, not the test's fixed one.
+    auto fixed = platform::Screen::fixed();
+    platform::Screen::setFixed(std::nullopt);
+    EXPECT_DOUBLE_EQ(platform::Screen::twipsPerPixelX(), 15.0);
+    EXPECT_DOUBLE_EQ(platform::Screen::twipsPerPixelY(), 15.0);
+    EXPECT_EQ(platform::Screen::widthPixels(), GetSystemMetrics(SM_CXSCREEN) / 2);
+    EXPECT_EQ(platform::Screen::heightPixels(), GetSystemMetrics(SM_CYSCREEN) / 2);
+    RECT area{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0));
+    platform::Rect work = platform::Screen::workAreaPixels();
+    EXPECT_EQ(work.right, area.right / 2);
+    EXPECT_EQ(work.bottom, area.bottom / 2);
+    platform::Screen::setFixed(fixed);
+}

@@ -11,18 +11,29 @@
 #   5. "終了" from the menu ends the process.
 # Screenshots of the key moments go to OUTDIR as PNG files.
 #
-# Usage: wine-smoke-test.sh EXE OUTDIR WINE_LOADER KIPRUN_XSHAPE
-# Needs DISPLAY (an X server of its own), WINEPREFIX (a prepared prefix) and xdotool.
+# Usage: wine-smoke-test.sh EXE OUTDIR WINE_LOADER KIPRUN_XSHAPE [SCALE]
+# Needs DISPLAY (an X server of its own), WINEPREFIX (a prepared prefix) and xdotool. SCALE
+# (default 1) is the whole number of screen pixels per program pixel the prefix's DPI gives
+# (2 at 192 dpi): the scene's windows are that many times larger. WINE_LOADER "none" plays the
+# Linux build (EXE) the same way, for screenshots to compare with.
 set -euo pipefail
 
 exe=$1
 outdir=$2
 wine_loader=$3
 xshape=$4
+scale=${5:-1}
 mkdir -p "$outdir"
 
 run_dir=$(mktemp -d /tmp/kiprun-wine-XXXXXX)
-cp "$exe" "$run_dir/DskKPR.exe"
+if [ "$wine_loader" = none ]; then
+  program=$run_dir/DskKPR
+  class=DskKPR
+else
+  program=$run_dir/DskKPR.exe
+  class=dskkpr.exe
+fi
+cp "$exe" "$program"
 pid=""
 cleanup() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid" 2>/dev/null || true; fi
@@ -33,7 +44,7 @@ trap cleanup EXIT
 fail() {
   echo "FAIL: $*" >&2
   /usr/bin/import -window root "$outdir/failure.png" 2>/dev/null || true
-  "$xshape" --class dskkpr.exe --count 0 >&2 || true
+  "$xshape" --class "$class" --count 0 >&2 || true
   exit 1
 }
 shot() { /usr/bin/import -window root "$outdir/$1" 2>/dev/null || true; }
@@ -41,7 +52,7 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 # windows: one line per mapped window of the program: "ID X Y WxH SHAPED RECTS".
 windows() {
-  "$xshape" --class dskkpr.exe --count 0 2>/dev/null | awk '
+  "$xshape" --class "$class" --count 0 2>/dev/null | awk '
     $1 == "window" { id = $2 } $1 == "mapped" { mapped = $2 }
     $1 == "position" { x = $2; y = $3 } $1 == "size" { size = $2 "x" $3 }
     $1 == "shaped" { shaped = $2 } $1 == "rects" { rects = $2 }
@@ -61,11 +72,12 @@ wait_for() {
   done
 }
 
-golfer_size=79x96
-button_size=18x22
-hole_size=12x8
-ball_size=7x7
-gauge_size=79x17
+size() { echo "$(($1 * scale))x$(($2 * scale))"; }
+golfer_size=$(size 79 96)
+button_size=$(size 18 22)
+hole_size=$(size 12 8)
+ball_size=$(size 7 7)
+gauge_size=$(size 79 17)
 
 scene_up() {
   local list
@@ -80,12 +92,16 @@ click_button() {
   line=$(window_of_size $button_size)
   [ -n "$line" ] || return 1
   read -r _ x y _ <<<"$line"
-  xdotool mousemove $((x + 9)) $((y + 11)) click "$1"
+  xdotool mousemove $((x + 9 * scale)) $((y + 11 * scale)) click "$1"
 }
 
 echo "== starting the program under Wine"
 started=$(now_ms)
-(cd "$run_dir" && exec "$wine_loader" "$run_dir/DskKPR.exe" >/dev/null 2>&1) &
+if [ "$wine_loader" = none ]; then
+  (cd "$run_dir" && QT_SCALE_FACTOR=$scale exec "$program" >/dev/null 2>&1) &
+else
+  (cd "$run_dir" && exec "$wine_loader" "$program" >/dev/null 2>&1) &
+fi
 pid=$!
 wait_for 120 scene_up || fail "the scene did not come up with shaped windows"
 echo "scene up after $(( $(now_ms) - started )) ms:"
@@ -164,15 +180,16 @@ click_button 3
 sleep 2
 # Down: 色変更, Down: バージョン情報.
 xdotool key Down Down Return
-version_up() { "$xshape" --class dskkpr.exe --count 0 2>/dev/null | grep -qx 'name バージョン情報'; }
+version_up() { "$xshape" --class "$class" --count 0 2>/dev/null | grep -qx 'name バージョン情報'; }
 wait_for 60 version_up || fail "the version box did not open"
 sleep 1
 shot version.png
 # Enter presses the default button, OK, which closes the box.
+pressed=$(now_ms)
 xdotool key Return
 version_gone() { ! version_up; }
 wait_for 60 version_gone || fail "Enter did not close the version box"
-echo "the version box opened and Enter closed it"
+echo "the version box opened and Enter closed it ($(( $(now_ms) - pressed )) ms after the key)"
 
 echo "== 終了"
 click_button 3

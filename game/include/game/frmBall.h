@@ -14,6 +14,10 @@ public:
 
     platform::Timer& Timer1() const { return *m_timer1; }
 
+protected:
+    // Only the game shows and hides it: a close request from outside is ignored.
+    bool acceptsCloseRequest() const override { return false; }
+
 private:
     void Timer1_Timer();
     // The roll after the landing; true when the ball drops into the hole.

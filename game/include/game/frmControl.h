@@ -10,5 +10,7 @@ public:
     frmControl();
 
 protected:
+    // Only the game shows and hides it: a close request from outside is ignored.
+    bool acceptsCloseRequest() const override { return false; }
     void onMouseDown(int button, int shift, float x, float y) override;
 };

@@ -8,5 +8,7 @@ public:
     frmKAGE();
 
 protected:
+    // Only the game shows and hides it: a close request from outside is ignored.
+    bool acceptsCloseRequest() const override { return false; }
     void onLoad() override;
 };

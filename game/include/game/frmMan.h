@@ -57,6 +57,10 @@ public:
     // the frame sequence through it).
     void setFrameObserver(std::function<void(std::int32_t shape)> observer);
 
+    // Lays the scene out again on the present ground line when the screen or its work area
+    // changed during a shot; the flight's reset calls it before it puts ball and hole back.
+    void applyPendingLayout();
+
     // The colour index a stored "COLOR" value stands for: its leading number rounded half to
     // even; a value beyond the 32-bit range stands for no colour of the table.
     static std::int32_t colorIndexOf(const std::string& stored);
@@ -70,6 +74,11 @@ private:
     void showFrame(std::int32_t shape);
     void runPowerGauge();
     void launchBall();
+    // The screen or its work area changed (a panel resized, the resolution changed).
+    void screenChanged();
+    // Stands golfer, button, resting ball and hole on the present ground line, the golfer
+    // centred, the hole as many hole heights up as before.
+    void layOutScene();
 
     std::int32_t nManLeft = 0;
     std::int32_t nManTop = 0;
@@ -78,5 +87,9 @@ private:
     // True while the power gauge holds the thread inside a tick: a tick that falls due then
     // (the click re-enables the timer) must not start a second gauge.
     bool m_gaugeRunning = false;
+    // The ground line the scene stands on (twips), and whether a change of it waits for the
+    // end of the gauge or of the shot.
+    std::int32_t m_ground = 0;
+    bool m_layoutPending = false;
     std::function<void(std::int32_t)> m_frameObserver;
 };

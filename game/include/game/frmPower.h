@@ -14,6 +14,10 @@ public:
 
     platform::Label& Label1() const { return *m_label1; }
 
+protected:
+    // Only the game shows and hides it: a close request from outside is ignored.
+    bool acceptsCloseRequest() const override { return false; }
+
 private:
     platform::Label* m_label1 = nullptr;
 };

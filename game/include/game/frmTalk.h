@@ -6,4 +6,8 @@
 class frmTalk : public platform::Form {
 public:
     frmTalk();
+
+protected:
+    // Only the game shows and hides it: a close request from outside is ignored.
+    bool acceptsCloseRequest() const override { return false; }
 };

@@ -85,6 +85,10 @@ public:
     // Event entry points the window system calls, public so that tests can drive the program
     // through its real handlers. Each runs through platform::dispatch.
     void dispatchMouseDown(int button, int shift, float x, float y);
+    // The window system asks the window to close (its close button, a window manager's or a
+    // panel's close action): the window is unloaded, close handler included, unless it
+    // declines (acceptsCloseRequest).
+    void dispatchCloseRequest();
 
     // Surface
     float left() const override;
@@ -117,6 +121,10 @@ protected:
     // system closing it), before it is destroyed. The close is never cancelled.
     virtual void onQueryUnload() {}
     virtual void onMouseDown(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+    // Whether a close request from the window system unloads the window. A window that the
+    // program alone shows and hides returns false: closed from outside, it would leave the
+    // program without it.
+    virtual bool acceptsCloseRequest() const { return true; }
 
 private:
     friend class FormSlot;

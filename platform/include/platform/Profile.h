@@ -6,6 +6,10 @@
 // section and comment of the file as it was. A write goes to a file beside the target first and
 // then replaces it, so a failure never leaves a half-written file. Nothing is reported: a file
 // that cannot be read reads as empty, a write that fails returns false.
+// Except on Windows, whose own profile calls are used: only a regular file is read or replaced
+// (never a FIFO or a device); a write follows links, to the file at their end, only when every
+// link on the way belongs to the user running the program or to root, and it leaves a file
+// without any write permission bit as it is.
 
 #include <cstddef>
 #include <string>

@@ -16,6 +16,10 @@ namespace backend {
 Clock& systemClock();
 // Shows a native modal message box with OK only, titled with the program's title.
 void showMessageBox(const std::string& text);
+// Tells the program that the screen's size or work area changed (Screen::setOnChanged).
+void notifyScreenChanged();
+// Starts watching the native screen for changes; called once, when a handler is first set.
+void watchScreenChanges();
 // Ends the process at once with `exitCode` (flushing what the window system was told first).
 [[noreturn]] void terminateProcess(int exitCode);
 

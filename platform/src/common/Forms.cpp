@@ -33,6 +33,12 @@ std::vector<std::unique_ptr<Form>>& unloadedForms() {
 
 }  // namespace
 
+void Form::dispatchCloseRequest() {
+    dispatch([this] {
+        if (acceptsCloseRequest()) unload(*this);
+    });
+}
+
 FormSlot::FormSlot(std::type_index type, Factory factory) : m_type(type), m_factory(factory) {}
 
 Form& FormSlot::get() {

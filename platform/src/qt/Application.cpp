@@ -3,6 +3,7 @@
 
 #include "platform/Application.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -11,6 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "common/Backend.h"
 #include "qt/QtConvert.h"
@@ -50,17 +53,49 @@ const ProgramPath& programPath() {
     return real;
 }
 
+// Qt reaches for the session bus (its accessibility bridge asks there for a screen reader).
+// When no bus is announced, libdbus would "autolaunch" one: it runs dbus-launch, whose
+// dbus-daemon then stays until the X server ends. A desktop toy starts no daemon of its own,
+// so without an address in the environment, and without the user's bus socket in
+// $XDG_RUNTIME_DIR (which libdbus would use), the address is set to one that reaches nothing:
+// the connection then fails quietly and the program runs without the bus.
+void keepFromStartingASessionBus() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr && *address != '\0') return;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/') {
+        struct stat status {};
+        const std::string bus = std::string(runtime) + "/bus";
+        if (::stat(bus.c_str(), &status) == 0 && S_ISSOCK(status.st_mode)) return;
+    }
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+}
+
+// The scene runs on X11 alone (XWayland on a Wayland session): without a display it cannot
+// start, and Qt would abort with a core dump and advice meant for its own installation.
+void requireX11Display() {
+    const char* display = std::getenv("DISPLAY");
+    const std::string name = display != nullptr ? display : "";
+    if (!name.empty() && qt::x11::canOpenDisplay(name)) return;
+    const std::string why = name.empty() ? std::string("DISPLAY is not set")
+                                         : "cannot open the X11 display \"" + name + "\"";
+    std::fprintf(stderr, "%s: %s; %s needs an X11 display (or XWayland on a Wayland desktop)\n",
+                 Application::exeName().c_str(), why.c_str(), Application::title().c_str());
+    std::exit(1);
+}
+
 }  // namespace
 
 Application::Application(int& argc, char** argv) {
     // A Wayland client may not place its own top-level windows, and every window of the scene
-    // is one: with an X server at hand run through it (XWayland on a Wayland session). A
-    // platform named in the environment (offscreen in tests) is left alone.
-    const char* display = std::getenv("DISPLAY");
+    // is one: run through an X server (XWayland on a Wayland session). A platform named in the
+    // environment (offscreen in tests) is left alone.
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (display != nullptr && *display != '\0' && (platform == nullptr || *platform == '\0')) {
+    if (platform == nullptr || *platform == '\0' || std::string_view(platform) == "xcb") {
+        requireX11Display();
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
+    keepFromStartingASessionBus();
     qt::startApplication(argc, argv);
 }
 

@@ -2,11 +2,13 @@
 
 #include "platform/Form.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QWindow>
 #include <atomic>
 #include <map>
 
@@ -37,17 +39,23 @@ constexpr Color kButtonFace = rgb(240, 240, 240);
 qt::SurfaceWidget* createWidget(FormStyle style) {
     Qt::WindowFlags flags;
     if (style == FormStyle::Shaped) {
-        flags = Qt::Window | Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+        // A plain top-level window, as on the home platform: not a tool window (see
+        // prepareSceneWindow). It is shown without the showing-without-activating flag, which
+        // would stamp it with a user time of 0: window managers with focus-stealing prevention
+        // then map it below the focused window and ask for attention instead.
+        flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
                 Qt::NoDropShadowWindowHint;
     } else {
         flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
     }
     auto* widget = new qt::SurfaceWidget(nullptr, flags);
-    if (style == FormStyle::Shaped) widget->setAttribute(Qt::WA_ShowWithoutActivating);
     if (qt::x11::active()) {
-        // The taskbar and pager states must be on the window before it is first mapped.
-        qt::x11::setSkipTaskbarAndPager(widget->winId());
+        if (style == FormStyle::Shaped) {
+            qt::x11::prepareSceneWindow(widget->winId());
+        } else {
+            qt::x11::setSkipTaskbarAndPager(widget->winId());
+        }
     }
     return widget;
 }
@@ -86,7 +94,7 @@ Form::Impl::Impl(Form& form, FormStyle style)
     w->onMousePress = [this](int button, int shift, QPoint at) {
         this->form.dispatchMouseDown(button, shift, qt::toTwipsX(at.x()), qt::toTwipsY(at.y()));
     };
-    w->onCloseRequest = [this] { dispatch([this] { unload(this->form); }); };
+    w->onCloseRequest = [this] { this->form.dispatchCloseRequest(); };
     w->onMoved = [this] {
         if (placementsToUndo > 0 && surface.restorePosition()) --placementsToUndo;
     };
@@ -186,7 +194,11 @@ void Form::centerOnScreen() {
 void Form::show() {
     QWidget* w = m_impl->widget();
     if (w == nullptr) return;
-    if (!w->isVisible() && m_impl->style == FormStyle::Shaped) m_impl->placementsToUndo = 2;
+    if (!w->isVisible() && m_impl->style == FormStyle::Shaped) {
+        m_impl->placementsToUndo = 2;
+        // Stamped with the time of showing, the window is placed above the windows there are.
+        qt::x11::refreshServerTime(w->winId());
+    }
     w->show();
     qt::x11::flush();
 }
@@ -269,7 +281,25 @@ void Form::popupMenu(MenuItem& menu) {
         std::map<QAction*, MenuItem*> actions;
         addItems(popup, menu, actions);
         if (popup.isEmpty()) return;
+        // On a Wayland desktop the menu's grab sees Escape and clicks elsewhere only while a
+        // window of the program has the focus; the window that opened the menu takes it for
+        // as long as the menu is open, as the owner of a popup menu on the home platform
+        // becomes the foreground window. Losing it to another window closes the menu.
+        const std::uintptr_t owner =
+            qt::x11::isXWayland() && m_impl->widget() != nullptr ? hwnd() : 0;
+        QMetaObject::Connection closeOnFocusLoss;
+        if (owner != 0) {
+            qt::x11::takeFocusForPopup(owner, true);
+            closeOnFocusLoss = QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &popup,
+                                                [&popup](QWindow* focus) {
+                                                    if (focus == nullptr) popup.close();
+                                                });
+        }
         QAction* action = popup.exec(QCursor::pos());
+        if (owner != 0) {
+            QObject::disconnect(closeOnFocusLoss);
+            if (m_impl->widget() != nullptr) qt::x11::takeFocusForPopup(owner, false);
+        }
         if (auto it = actions.find(action); it != actions.end()) chosen = it->second;
     }
     if (chosen != nullptr) chosen->click();

@@ -1,11 +1,18 @@
 // The primary screen through QGuiApplication. Qt is started with the Floor rounding policy of
-// device-pixel ratios, so a 192-dpi screen has ratio 2 and a logical DPI of 96: twips per pixel
-// stays 15 and every sprite shows at exactly twice its size, its mask scaled with it.
+// device-pixel ratios, so a 192-dpi screen has ratio 2 and every sprite shows at exactly twice
+// its size, its mask scaled with it; a 144-dpi screen has ratio 1.
+//
+// One pixel of the program is one device-independent pixel of Qt, at 15 twips whatever the
+// screen's dots per inch: the sprites' sizes are fixed twips at 15 per pixel, and any other
+// figure (10 for Qt's logical 144 dpi at ratio 1) would size every window apart from its
+// sprite and put the ball beside the golfer's club. The Windows build keeps the same rule.
 
 #include "platform/Screen.h"
 
 #include <QGuiApplication>
 #include <QScreen>
+
+#include "common/Backend.h"
 
 namespace platform {
 
@@ -22,20 +29,18 @@ QScreen* primaryScreen() {
                : nullptr;
 }
 
-double twipsPerPixel(double logicalDpi) { return logicalDpi > 0 ? 1440.0 / logicalDpi : 15.0; }
+constexpr double kTwipsPerPixel = 15.0;
 
 }  // namespace
 
 double Screen::twipsPerPixelX() {
     if (fixedMetrics()) return fixedMetrics()->twipsPerPixelX;
-    QScreen* screen = primaryScreen();
-    return screen != nullptr ? twipsPerPixel(screen->logicalDotsPerInchX()) : 15.0;
+    return kTwipsPerPixel;
 }
 
 double Screen::twipsPerPixelY() {
     if (fixedMetrics()) return fixedMetrics()->twipsPerPixelY;
-    QScreen* screen = primaryScreen();
-    return screen != nullptr ? twipsPerPixel(screen->logicalDotsPerInchY()) : 15.0;
+    return kTwipsPerPixel;
 }
 
 float Screen::width() { return static_cast<float>(widthPixels() * twipsPerPixelX()); }
@@ -62,7 +67,28 @@ Rect Screen::workAreaPixels() {
     return Rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
 }
 
-void Screen::setFixed(std::optional<ScreenMetrics> metrics) { fixedMetrics() = metrics; }
+void Screen::setFixed(std::optional<ScreenMetrics> metrics) {
+    const std::optional<ScreenMetrics> before = fixedMetrics();
+    fixedMetrics() = metrics;
+    if (before && metrics && *before != *metrics) backend::notifyScreenChanged();
+}
+
+void backend::watchScreenChanges() {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (app == nullptr) return;
+    // The primary screen's geometry and work area; a new primary screen counts as a change
+    // and is watched from then on.
+    auto watch = [](QScreen* screen) {
+        if (screen == nullptr) return;
+        QObject::connect(screen, &QScreen::geometryChanged, [] { notifyScreenChanged(); });
+        QObject::connect(screen, &QScreen::availableGeometryChanged, [] { notifyScreenChanged(); });
+    };
+    watch(QGuiApplication::primaryScreen());
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged, [watch](QScreen* screen) {
+        watch(screen);
+        notifyScreenChanged();
+    });
+}
 
 std::optional<ScreenMetrics> Screen::fixed() { return fixedMetrics(); }
 

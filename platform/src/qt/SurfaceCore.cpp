@@ -156,6 +156,7 @@ bool SurfaceCore::setWindowRegion(Region&& region, bool redraw) {
     const QRegion& mask = taken.impl() != nullptr ? toQRegion(taken) : QRegion();
     m_cutEmpty = mask.isEmpty();
     m_widget->setMask(m_cutEmpty ? nothingMask() : mask);
+    if (m_widget->isWindow()) x11::copyShapeToInput(m_widget->winId());
     m_cut = true;
     // setMask alone reaches the X server in bursts (gaps up to 180 ms were measured); an
     // update and a flush make every new outline arrive within the frame that set it.

@@ -7,6 +7,7 @@
 
 #include "common/Backend.h"
 #include "qt/BackBuffer.h"
+#include "qt/X11Support.h"
 
 namespace platform::qt {
 
@@ -72,6 +73,7 @@ void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
         return;
     }
     event->accept();
+    x11::noteInputTime(static_cast<std::uint32_t>(event->timestamp()));
     // Copy first: the handler may unload the window and clear the callback.
     auto handler = onMousePress;
     handler(button, shiftState(event->modifiers()), event->position().toPoint());

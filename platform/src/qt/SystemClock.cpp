@@ -1,9 +1,13 @@
 // The real clock: a steady millisecond counter with the home platform's 1/64 s steps, blocking
 // sleep, and event passes of the Qt event loop.
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <QWidget>
+#include <QWindow>
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -18,6 +22,41 @@ namespace {
 
 const std::chrono::steady_clock::time_point g_start = std::chrono::steady_clock::now();
 
+// The longest a sleep spends getting newly shown windows onto the screen; a window manager
+// that never maps a window (another workspace) must not stretch the wait.
+constexpr std::chrono::milliseconds kSettleLimit{400};
+constexpr std::chrono::milliseconds kSettlePoll{1};
+
+bool everyShownWindowExposed() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible()) continue;
+        const QWindow* window = w->windowHandle();
+        if (window != nullptr && !window->isExposed()) return false;
+    }
+    return true;
+}
+
+// A newly shown window is painted when the window system exposes it, which under a window
+// manager comes some milliseconds after the map request: a sleep that began at once would keep
+// it blank for its whole length. Until every shown window is exposed (and at most until the
+// deadline or the settle limit), the window system's own events run: exposures, repaints,
+// map and configure notices. Timers and user input stay queued, as the sleep holds the game.
+void settlePainting(std::chrono::steady_clock::time_point deadline) {
+    if (QCoreApplication::instance() == nullptr) return;
+    const auto start = std::chrono::steady_clock::now();
+    const auto limit = std::min(deadline, start + kSettleLimit);
+    constexpr auto kFlags = QEventLoop::ExcludeUserInputEvents |
+                            QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
+    for (;;) {
+        QCoreApplication::processEvents(kFlags);
+        if (everyShownWindowExposed() || std::chrono::steady_clock::now() >= limit) break;
+        qt::x11::flush();
+        std::this_thread::sleep_for(kSettlePoll);
+    }
+    // Everything drawn is handed to the server before the thread stops.
+    qt::x11::sync();
+}
+
 class SystemClock : public Clock {
 public:
     std::int32_t tickCount() override {
@@ -29,9 +68,12 @@ public:
     }
 
     void sleep(int milliseconds) override {
-        // What was drawn before the sleep must reach the screen before the thread stops.
-        qt::x11::flush();
-        if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
+        // What was drawn or shown before the sleep must be on screen during it.
+        settlePainting(deadline);
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left > std::chrono::steady_clock::duration::zero()) std::this_thread::sleep_for(left);
     }
 
     void doEvents() override {

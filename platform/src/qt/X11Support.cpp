@@ -1,10 +1,16 @@
 #include "qt/X11Support.h"
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace platform::qt::x11 {
@@ -18,13 +24,38 @@ xcb_connection_t* connection() {
     return native != nullptr ? native->connection() : nullptr;
 }
 
+// Atoms are interned once per name: each lookup is a round trip to the server.
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    static std::map<std::string, xcb_atom_t> known;
+    if (auto it = known.find(name); it != known.end()) return it->second;
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
     if (reply == nullptr) return XCB_ATOM_NONE;
     const xcb_atom_t result = reply->atom;
     std::free(reply);
+    known.emplace(name, result);
     return result;
+}
+
+void setAtoms(xcb_connection_t* c, xcb_window_t window, const char* property, xcb_atom_t type,
+              const std::vector<const char*>& names) {
+    std::vector<xcb_atom_t> atoms;
+    for (const char* name : names) {
+        const xcb_atom_t a = atom(c, name);
+        if (a != XCB_ATOM_NONE) atoms.push_back(a);
+    }
+    const xcb_atom_t p = atom(c, property);
+    if (p == XCB_ATOM_NONE || atoms.empty()) return;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, p, type, 32,
+                        static_cast<std::uint32_t>(atoms.size()), atoms.data());
+}
+
+void setCardinals(xcb_connection_t* c, xcb_window_t window, const char* property,
+                  const std::vector<std::uint32_t>& values) {
+    const xcb_atom_t p = atom(c, property);
+    if (p == XCB_ATOM_NONE) return;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, p, XCB_ATOM_CARDINAL, 32,
+                        static_cast<std::uint32_t>(values.size()), values.data());
 }
 
 }  // namespace
@@ -35,23 +66,126 @@ void flush() {
     if (xcb_connection_t* c = connection()) xcb_flush(c);
 }
 
+void sync() {
+    if (xcb_connection_t* c = connection())
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
 void setSkipTaskbarAndPager(std::uintptr_t window) {
     xcb_connection_t* c = connection();
     if (c == nullptr || window == 0) return;
-    // Qt::Tool does not set these states. Written before the first map, they are what the
-    // window manager reads when it takes the window on; Qt keeps states it finds there when it
-    // adds its own at show().
-    const xcb_atom_t state = atom(c, "_NET_WM_STATE");
-    std::vector<xcb_atom_t> states;
-    for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
-        const xcb_atom_t a = atom(c, name);
-        if (a != XCB_ATOM_NONE) states.push_back(a);
-    }
-    if (state == XCB_ATOM_NONE || states.empty()) return;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window), state,
-                        XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(states.size()),
-                        states.data());
+    // Read when the window manager takes the window on; Qt keeps states it finds there when
+    // it adds its own at show().
+    setAtoms(c, static_cast<xcb_window_t>(window), "_NET_WM_STATE", XCB_ATOM_ATOM,
+             {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
     xcb_flush(c);
+}
+
+void prepareSceneWindow(std::uintptr_t window) {
+    xcb_connection_t* c = connection();
+    if (c == nullptr || window == 0) return;
+    const auto w = static_cast<xcb_window_t>(window);
+    // Qt::Window without Qt::Tool: a tool window is made transient for the hidden client
+    // leader, and a window manager that minimises the transients of a hidden window
+    // minimises the whole scene.
+    setSkipTaskbarAndPager(window);
+    // No WM_TAKE_FOCUS: a window manager that offers the focus to a window on a click would
+    // otherwise hand it on to some other window when the scene declines it. No
+    // _NET_WM_SYNC_REQUEST: a compositor would hold a newly shown window back until the
+    // program answers, and the game holds its thread in its waits.
+    setAtoms(c, w, "WM_PROTOCOLS", XCB_ATOM_ATOM, {"WM_DELETE_WINDOW", "_NET_WM_PING"});
+    // Frame extents of 0 tell a compositing window manager that the window draws its own
+    // edges, so it adds no shadow; the second property does the same for stand-alone
+    // compositors.
+    setCardinals(c, w, "_GTK_FRAME_EXTENTS", {0, 0, 0, 0});
+    setCardinals(c, w, "_COMPTON_SHADOW", {0});
+    xcb_flush(c);
+}
+
+void copyShapeToInput(std::uintptr_t window) {
+    xcb_connection_t* c = connection();
+    if (c == nullptr || window == 0) return;
+    const auto w = static_cast<xcb_window_t>(window);
+    xcb_shape_combine(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_SHAPE_SK_BOUNDING, w, 0, 0, w);
+}
+
+void refreshServerTime(std::uintptr_t window) {
+    xcb_connection_t* c = connection();
+    if (c == nullptr || window == 0) return;
+    const xcb_atom_t stamp = atom(c, "_KIPRUN_TIMESTAMP");
+    if (stamp == XCB_ATOM_NONE) return;
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, static_cast<xcb_window_t>(window), stamp,
+                        XCB_ATOM_INTEGER, 32, 0, nullptr);
+    // After the round trip the notice is queued for Qt; only the window system's own events
+    // run, never a timer of the program or user input.
+    sync();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::ExcludeSocketNotifiers |
+                                    QEventLoop::X11ExcludeTimers);
+}
+
+bool isXWayland() {
+    static const bool xwayland = [] {
+        xcb_connection_t* c = connection();
+        if (c == nullptr) return false;
+        const char* name = "XWAYLAND";
+        xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
+            c, xcb_query_extension(c, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr);
+        const bool present = reply != nullptr && reply->present != 0;
+        std::free(reply);
+        return present;
+    }();
+    return xwayland;
+}
+
+namespace {
+std::uint32_t g_inputTime = 0;
+}  // namespace
+
+void noteInputTime(std::uint32_t time) { g_inputTime = time; }
+
+void takeFocusForPopup(std::uintptr_t window, bool take) {
+    xcb_connection_t* c = connection();
+    if (c == nullptr || window == 0) return;
+    const auto w = static_cast<xcb_window_t>(window);
+    // WM_HINTS: flags, input, and seven fields this leaves as they are.
+    std::array<std::uint32_t, 9> hints{};
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9), nullptr);
+    if (reply != nullptr) {
+        const int length = xcb_get_property_value_length(reply);
+        std::memcpy(
+            hints.data(), xcb_get_property_value(reply),
+            std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)), sizeof hints));
+        std::free(reply);
+    }
+    constexpr std::uint32_t kInputHint = 1;
+    hints[0] |= kInputHint;
+    hints[1] = take ? 1 : 0;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
+                        static_cast<std::uint32_t>(hints.size()), hints.data());
+    if (take) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = w;
+        event.type = atom(c, "_NET_ACTIVE_WINDOW");
+        event.data.data32[0] = 1;  // from an application
+        event.data.data32[1] = g_inputTime;
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_send_event(c, 0, root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+    }
+    xcb_flush(c);
+}
+
+bool canOpenDisplay(const std::string& name) {
+    xcb_connection_t* c = xcb_connect(name.empty() ? nullptr : name.c_str(), nullptr);
+    const bool ok = c != nullptr && xcb_connection_has_error(c) == 0;
+    if (c != nullptr) xcb_disconnect(c);
+    return ok;
 }
 
 }  // namespace platform::qt::x11

@@ -3,6 +3,7 @@
 // (offscreen in tests). Internal to the Qt backend.
 
 #include <cstdint>
+#include <string>
 
 namespace platform::qt::x11 {
 
@@ -10,7 +11,39 @@ namespace platform::qt::x11 {
 bool active();
 // Sends everything queued for the X server now.
 void flush();
+// Sends everything queued and waits until the server has handled it.
+void sync();
+
 // Keeps a not-yet-mapped top-level window out of the taskbar and the pager.
 void setSkipTaskbarAndPager(std::uintptr_t window);
+// Makes a new, not yet mapped top-level window of the scene present itself as a plain window
+// that a window manager and a compositor leave alone: out of the taskbar, the pager and the
+// window switcher, no shadow or halo, and never asked to take the focus. Must run before the
+// window is first mapped.
+void prepareSceneWindow(std::uintptr_t window);
+// Makes the window's input region its bounding shape, as it stands now. The X server clips
+// input to the bounding shape itself, but XWayland hands the Wayland compositor the input
+// shape alone: without this a shaped window takes clicks on its whole rectangle there.
+void copyShapeToInput(std::uintptr_t window);
+
+// Brings the program's idea of the server time up to date: a zero-length change to a property
+// of the window comes back as a property notice stamped with the server's time, and the event
+// pass that follows hands that time to Qt. Qt stamps a window it maps with it, and window
+// managers with focus-stealing prevention place a window stamped earlier than the focused
+// window's last input below it (and flag it as demanding attention).
+void refreshServerTime(std::uintptr_t window);
+
+// True when the X server is XWayland, the X server of a Wayland desktop.
+bool isXWayland();
+// The server time of the last mouse press the program received (0 before the first).
+void noteInputTime(std::uint32_t time);
+// Lets a window of the scene take the keyboard focus for a while and asks the window manager
+// to activate it, stamped with the last mouse press; `take` false gives the focus up again.
+// Under XWayland the compositor sends keys and clicks elsewhere to a Wayland window unless an
+// X window of the program has the focus, so a popup menu's grab would never see Escape.
+void takeFocusForPopup(std::uintptr_t window, bool take);
+
+// Whether an X display can be opened; `name` is the display asked for (DISPLAY, or empty).
+bool canOpenDisplay(const std::string& name);
 
 }  // namespace platform::qt::x11

@@ -10,10 +10,10 @@ using namespace platform::win32;
 
 CommandButton::Impl::Impl(Form& form, int buttonId) : container(form), id(buttonId) {
     hwnd = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                           0, twipsToPixelsX(1215), twipsToPixelsY(495),
+                           0, toDevice(twipsToPixelsX(1215)), toDevice(twipsToPixelsY(495)),
                            reinterpret_cast<HWND>(container.hwnd()),
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
-    font = createFont("ＭＳ Ｐゴシック", 9, false);
+    font = createFont("ＭＳ Ｐゴシック", 9, false, deviceScale());
     if (hwnd) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
@@ -40,8 +40,9 @@ std::string CommandButton::caption() const {
 
 void CommandButton::move(float left, float top, float width, float height) {
     if (!m_impl->hwnd) return;
-    SetWindowPos(m_impl->hwnd, nullptr, twipsToPixelsX(left), twipsToPixelsY(top),
-                 twipsToPixelsX(width), twipsToPixelsY(height), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_impl->hwnd, nullptr, toDevice(twipsToPixelsX(left)),
+                 toDevice(twipsToPixelsY(top)), toDevice(twipsToPixelsX(width)),
+                 toDevice(twipsToPixelsY(height)), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CommandButton::setDefault(bool isDefault) {

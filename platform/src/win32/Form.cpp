@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
+#include <memory>
+#include <vector>
 
 #include "common/Backend.h"
 #include "platform/Clock.h"
@@ -42,7 +44,34 @@ int shiftState() {
     return shift;
 }
 
-HMENU buildMenu(const MenuItem& menu, std::map<UINT, MenuItem*>& ids) {
+// The items of a popup menu the program draws itself, when the system's menu font lacks the
+// glyphs of the captions: each with its caption, all with one font that has them.
+struct DrawnItem {
+    std::wstring caption;
+    HFONT font = nullptr;
+};
+struct DrawnMenu {
+    HFONT font = nullptr;
+    std::vector<std::unique_ptr<DrawnItem>> items;
+    DrawnMenu() = default;
+    DrawnMenu(const DrawnMenu&) = delete;
+    DrawnMenu& operator=(const DrawnMenu&) = delete;
+    ~DrawnMenu() {
+        if (font) DeleteObject(font);
+    }
+};
+
+std::wstring allCaptions(const MenuItem& menu) {
+    std::wstring all;
+    for (const auto& child : menu.children()) {
+        if (!child->visible() || child->isSeparator()) continue;
+        all += widen(child->caption());
+        all += allCaptions(*child);
+    }
+    return all;
+}
+
+HMENU buildMenu(const MenuItem& menu, std::map<UINT, MenuItem*>& ids, DrawnMenu& drawn) {
     HMENU popup = CreatePopupMenu();
     for (const auto& child : menu.children()) {
         if (!child->visible()) continue;
@@ -54,13 +83,20 @@ HMENU buildMenu(const MenuItem& menu, std::map<UINT, MenuItem*>& ids) {
         if (child->checked()) flags |= MF_CHECKED;
         if (!child->enabled()) flags |= MF_GRAYED;
         std::wstring caption = widen(child->caption());
+        // An owner-drawn item carries its DrawnItem where a string item carries its text.
+        const wchar_t* content = caption.c_str();
+        if (drawn.font) {
+            drawn.items.push_back(std::make_unique<DrawnItem>(DrawnItem{caption, drawn.font}));
+            flags = (flags & ~static_cast<UINT>(MF_STRING)) | MF_OWNERDRAW;
+            content = reinterpret_cast<const wchar_t*>(drawn.items.back().get());
+        }
         if (!child->children().empty()) {
-            HMENU sub = buildMenu(*child, ids);
-            AppendMenuW(popup, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
+            HMENU sub = buildMenu(*child, ids, drawn);
+            AppendMenuW(popup, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), content);
         } else {
             UINT id = static_cast<UINT>(ids.size() + 1);
             ids[id] = child.get();
-            AppendMenuW(popup, flags, id, caption.c_str());
+            AppendMenuW(popup, flags, id, content);
         }
     }
     return popup;
@@ -81,6 +117,58 @@ HICON iconFromPicture(const Picture& picture) {
     HICON icon = CreateIconIndirect(&info);
     DeleteObject(mask);
     return icon;
+}
+
+void measureMenuItem(MEASUREITEMSTRUCT& item) {
+    const auto* drawn = reinterpret_cast<const DrawnItem*>(item.itemData);
+    if (!drawn) return;
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, drawn->font);
+    SIZE text{};
+    GetTextExtentPoint32W(dc, drawn->caption.c_str(), static_cast<int>(drawn->caption.size()),
+                          &text);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    // Room for the check mark on the left and for the submenu arrow on the right.
+    int mark = GetSystemMetrics(SM_CXMENUCHECK);
+    item.itemWidth = static_cast<UINT>(text.cx + 2 * mark);
+    item.itemHeight =
+        static_cast<UINT>(std::max<int>(text.cy + 6, GetSystemMetrics(SM_CYMENUCHECK)));
+}
+
+void drawMenuItem(const DRAWITEMSTRUCT& item) {
+    const auto* drawn = reinterpret_cast<const DrawnItem*>(item.itemData);
+    if (!drawn) return;
+    HDC dc = item.hDC;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const bool grayed = (item.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+    FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
+    COLORREF color = GetSysColor(grayed     ? COLOR_GRAYTEXT
+                                 : selected ? COLOR_HIGHLIGHTTEXT
+                                            : COLOR_MENUTEXT);
+    int mark = GetSystemMetrics(SM_CXMENUCHECK);
+    if (item.itemState & ODS_CHECKED) {
+        // A check mark of three strokes in the text's colour.
+        int x = item.rcItem.left + mark / 4;
+        int y = (item.rcItem.top + item.rcItem.bottom) / 2;
+        HPEN pen = CreatePen(PS_SOLID, 1, color);
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        for (int i = 0; i < 3; ++i) {
+            MoveToEx(dc, x, y - 1 + i, nullptr);
+            LineTo(dc, x + 2, y + 1 + i);
+            LineTo(dc, x + 7, y - 4 + i);
+        }
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
+    }
+    RECT text = item.rcItem;
+    text.left += mark;
+    HGDIOBJ oldFont = SelectObject(dc, drawn->font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, color);
+    DrawTextW(dc, drawn->caption.c_str(), static_cast<int>(drawn->caption.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_HIDEPREFIX);
+    SelectObject(dc, oldFont);
 }
 
 struct DisabledWindows {
@@ -105,13 +193,13 @@ Form::Impl::Impl(Form& form, FormStyle s)
     : owner(form), style(s), surface(GetSysColor(COLOR_BTNFACE) & 0xFFFFFF, kBlack) {
     HWND parent = style == FormStyle::Dialog ? hostWindow() : nullptr;
     HWND hwnd = CreateWindowExW(exStyleOf(style), topLevelClass(), L"Form1", styleOf(style), 0, 0,
-                                twipsToPixelsX(width), twipsToPixelsY(height), parent, nullptr,
-                                instance(), static_cast<NativeWindow*>(this));
+                                toDevice(twipsToPixelsX(width)), toDevice(twipsToPixelsY(height)),
+                                parent, nullptr, instance(), static_cast<NativeWindow*>(this));
     surface.hwnd = hwnd;
     if (hwnd) {
         RECT client{};
         GetClientRect(hwnd, &client);
-        surface.resizeBuffer(client.right, client.bottom);
+        surface.resizeBuffer(fromDeviceCeil(client.right), fromDeviceCeil(client.bottom));
         surface.cls();
     }
 }
@@ -139,8 +227,9 @@ void Form::Impl::setGeometry(float l, float t, float w, float h) {
     width = std::max(0.0f, w);
     height = std::max(0.0f, h);
     if (!surface.hwnd) return;
-    SetWindowPos(surface.hwnd, nullptr, twipsToPixelsX(left), twipsToPixelsY(top),
-                 twipsToPixelsX(width), twipsToPixelsY(height),
+    SetWindowPos(surface.hwnd, nullptr, toDevice(twipsToPixelsX(left)),
+                 toDevice(twipsToPixelsY(top)), toDevice(twipsToPixelsX(width)),
+                 toDevice(twipsToPixelsY(height)),
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
@@ -153,8 +242,15 @@ CommandButton* Form::Impl::buttonById(int id) const {
 
 void Form::Impl::paint() {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(surface.hwnd, &ps);
-    surface.paintTo(dc, ps.rcPaint);
+    HDC screen = BeginPaint(surface.hwnd, &ps);
+    // The window's images and lines go over a copy of the back buffer, in program pixels, and
+    // the whole is then shown at the screen's scale.
+    int w = std::max(surface.bufferWidth(), 1);
+    int h = std::max(surface.bufferHeight(), 1);
+    HDC dc = CreateCompatibleDC(surface.dc());
+    HBITMAP composed = CreateCompatibleBitmap(surface.dc(), w, h);
+    HGDIOBJ oldComposed = SelectObject(dc, composed);
+    BitBlt(dc, 0, 0, w, h, surface.dc(), 0, 0, SRCCOPY);
     for (const auto& image : images) {
         const Image::Impl& im = *image->impl();
         HBITMAP bitmap = im.picture.impl() ? im.picture.impl()->bitmap() : nullptr;
@@ -177,6 +273,10 @@ void Form::Impl::paint() {
         SelectObject(dc, old);
         DeleteObject(pen);
     }
+    paintBuffer(dc, screen, ps.rcPaint);
+    SelectObject(dc, oldComposed);
+    DeleteObject(composed);
+    DeleteDC(dc);
     EndPaint(surface.hwnd, &ps);
 }
 
@@ -189,7 +289,7 @@ bool Form::Impl::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, L
             result = 1;
             return true;
         case WM_SIZE:
-            surface.resizeBuffer(LOWORD(lParam), HIWORD(lParam));
+            surface.resizeBuffer(fromDeviceCeil(LOWORD(lParam)), fromDeviceCeil(HIWORD(lParam)));
             return false;
         case WM_MOUSEACTIVATE:
             if (style == FormStyle::Shaped) {
@@ -203,15 +303,36 @@ bool Form::Impl::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, L
             int button = message == WM_LBUTTONDOWN   ? kLeftButton
                          : message == WM_RBUTTONDOWN ? kRightButton
                                                      : kMiddleButton;
-            float x = pixelsToTwipsX(GET_X_LPARAM(lParam));
-            float y = pixelsToTwipsY(GET_Y_LPARAM(lParam));
+            float x = pixelsToTwipsX(fromDevice(GET_X_LPARAM(lParam)));
+            float y = pixelsToTwipsY(fromDevice(GET_Y_LPARAM(lParam)));
             owner.dispatchMouseDown(button, shiftState(), x, y);
             return true;
         }
+        case WM_DISPLAYCHANGE:
+        case WM_SETTINGCHANGE:
+            // Every top-level window hears of a new resolution or work area; the program's
+            // first window alone passes it on.
+            if ((message == WM_DISPLAYCHANGE || wParam == SPI_SETWORKAREA) &&
+                !loadedForms().empty() && loadedForms().front() == &owner) {
+                backend::notifyScreenChanged();
+            }
+            return false;
         case WM_CLOSE: {
-            // The system asked to close the window: unload it, close handler included.
-            Form* form = &owner;
-            dispatch([form] { unload(*form); });
+            owner.dispatchCloseRequest();
+            return true;
+        }
+        case WM_MEASUREITEM: {
+            auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            if (!item || item->CtlType != ODT_MENU) return false;
+            measureMenuItem(*item);
+            result = TRUE;
+            return true;
+        }
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (!item || item->CtlType != ODT_MENU) return false;
+            drawMenuItem(*item);
+            result = TRUE;
             return true;
         }
         case DM_GETDEFID:
@@ -307,10 +428,13 @@ void Form::move(float left, float top, float width, float height) {
 }
 
 void Form::setClientSize(float width, float height) {
-    RECT r{0, 0, twipsToPixelsX(width), twipsToPixelsY(height)};
+    int clientW = toDevice(twipsToPixelsX(width));
+    int clientH = toDevice(twipsToPixelsY(height));
+    RECT r{0, 0, clientW, clientH};
     AdjustWindowRectEx(&r, styleOf(m_impl->style), FALSE, exStyleOf(m_impl->style));
-    float frameX = pixelsToTwipsX((r.right - r.left) - twipsToPixelsX(width));
-    float frameY = pixelsToTwipsY((r.bottom - r.top) - twipsToPixelsY(height));
+    // The frame in whole program pixels, rounded up so the client area is never short.
+    float frameX = pixelsToTwipsX(fromDeviceCeil((r.right - r.left) - clientW));
+    float frameY = pixelsToTwipsY(fromDeviceCeil((r.bottom - r.top) - clientH));
     m_impl->setGeometry(m_impl->left, m_impl->top, width + frameX, height + frameY);
 }
 
@@ -411,7 +535,9 @@ void Form::popupMenu(MenuItem& menu) {
     HWND hwnd = m_impl->surface.hwnd;
     if (!hwnd) return;
     std::map<UINT, MenuItem*> ids;
-    HMENU popup = buildMenu(menu, ids);
+    DrawnMenu drawn;
+    drawn.font = menuFallbackFont(allCaptions(menu));
+    HMENU popup = buildMenu(menu, ids, drawn);
     POINT at{};
     GetCursorPos(&at);
     // The owner must be the foreground window, or the menu does not close when the user
@@ -443,11 +569,11 @@ void Form::setWidth(float twips) { move(m_impl->left, m_impl->top, twips, m_impl
 void Form::setHeight(float twips) { move(m_impl->left, m_impl->top, m_impl->width, twips); }
 int Form::widthPixels() const {
     RECT r = m_impl->windowRect();
-    return r.right - r.left;
+    return fromDeviceCeil(r.right - r.left);
 }
 int Form::heightPixels() const {
     RECT r = m_impl->windowRect();
-    return r.bottom - r.top;
+    return fromDeviceCeil(r.bottom - r.top);
 }
 bool Form::visible() const { return m_impl->surface.hwnd && IsWindowVisible(m_impl->surface.hwnd); }
 void Form::setVisible(bool visible) {

@@ -9,7 +9,7 @@ using namespace platform::win32;
 
 Label::Impl::Impl(Form& form) : container(form), back(form.backColor()) {
     hwnd = CreateWindowExW(0, childClass(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                           twipsToPixelsX(width), twipsToPixelsY(height),
+                           toDevice(twipsToPixelsX(width)), toDevice(twipsToPixelsY(height)),
                            reinterpret_cast<HWND>(container.hwnd()), nullptr, instance(),
                            static_cast<NativeWindow*>(this));
 }
@@ -32,7 +32,8 @@ bool Label::Impl::handle(HWND window, UINT message, WPARAM, LPARAM, LRESULT& res
             FillRect(dc, &client, brush);
             DeleteObject(brush);
             if (!caption.empty()) {
-                if (!font) font = createFont(fontName, fontSize, fontBold);
+                // Drawn straight on the screen, so at the screen's size: crisp, not enlarged.
+                if (!font) font = createFont(fontName, fontSize, fontBold, deviceScale());
                 HGDIOBJ old = SelectObject(dc, font);
                 SetBkMode(dc, TRANSPARENT);
                 SetTextColor(dc, fore);
@@ -72,9 +73,9 @@ void Label::move(float left, float top, float width, float height) {
     m_impl->width = width < 0 ? 0 : width;
     m_impl->height = height < 0 ? 0 : height;
     if (!m_impl->hwnd) return;
-    SetWindowPos(m_impl->hwnd, nullptr, twipsToPixelsX(m_impl->left), twipsToPixelsY(m_impl->top),
-                 twipsToPixelsX(m_impl->width), twipsToPixelsY(m_impl->height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_impl->hwnd, nullptr, toDevice(twipsToPixelsX(m_impl->left)),
+                 toDevice(twipsToPixelsY(m_impl->top)), toDevice(twipsToPixelsX(m_impl->width)),
+                 toDevice(twipsToPixelsY(m_impl->height)), SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(m_impl->hwnd, nullptr, FALSE);
 }
 void Label::setWidth(float twips) { move(m_impl->left, m_impl->top, twips, m_impl->height); }

@@ -71,9 +71,24 @@ void NativeSurface::resizeBuffer(int width, int height) {
     if (m_clip) SelectClipRgn(m_dc, m_clip);
 }
 
-void NativeSurface::paintTo(HDC target, const RECT& area) const {
-    BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, m_dc,
-           area.left, area.top, SRCCOPY);
+void NativeSurface::paintTo(HDC target, const RECT& area) const { paintBuffer(m_dc, target, area); }
+
+void paintBuffer(HDC source, HDC target, const RECT& area) {
+    int scale = deviceScale();
+    if (scale == 1) {
+        BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, source,
+               area.left, area.top, SRCCOPY);
+        return;
+    }
+    // Every program pixel the area touches, each copied to a square of whole screen pixels
+    // (nearest neighbour: no blending between pixels, so edges stay exact).
+    int left = fromDevice(area.left);
+    int top = fromDevice(area.top);
+    int right = fromDeviceCeil(area.right);
+    int bottom = fromDeviceCeil(area.bottom);
+    SetStretchBltMode(target, COLORONCOLOR);
+    StretchBlt(target, left * scale, top * scale, (right - left) * scale, (bottom - top) * scale,
+               source, left, top, right - left, bottom - top, SRCCOPY);
 }
 
 void NativeSurface::invalidate() const {
@@ -185,6 +200,11 @@ bool NativeSurface::setWindowRegion(Region&& region, bool redraw) {
         if (handle) DeleteObject(handle);
         return false;
     }
+    if (deviceScale() != 1) {
+        HRGN scaled = scaledRegion(handle, deviceScale(), 1);
+        DeleteObject(handle);
+        handle = scaled;
+    }
     // From here on the system owns the handle.
     if (!SetWindowRgn(hwnd, handle, redraw ? TRUE : FALSE)) {
         DeleteObject(handle);
@@ -201,6 +221,11 @@ std::optional<Region> NativeSurface::windowRegion() const {
     if (!hwnd) return std::nullopt;
     Region copy;
     if (GetWindowRgn(hwnd, copy.impl()->handle) == ERROR) return std::nullopt;
+    if (deviceScale() != 1) {
+        HRGN program = scaledRegion(copy.impl()->handle, 1, deviceScale());
+        CombineRgn(copy.impl()->handle, program, nullptr, RGN_COPY);
+        DeleteObject(program);
+    }
     return copy;
 }
 

@@ -37,7 +37,7 @@ public:
     int bufferWidth() const { return m_width; }
     int bufferHeight() const { return m_height; }
 
-    // Copies the buffer to a window's paint DC.
+    // Copies the buffer to a window's paint DC; area is in screen pixels.
     void paintTo(HDC target, const RECT& area) const;
     // Marks the window for repainting from the buffer at the next event pass.
     void invalidate() const;
@@ -93,5 +93,9 @@ private:
     // The clip kept with the surface, so it survives a resize of the buffer.
     HRGN m_clip = nullptr;
 };
+
+// Copies what a back buffer of program pixels (source) shows in area, a rectangle of screen
+// pixels, to a window's paint DC, each program pixel as deviceScale() x deviceScale() pixels.
+void paintBuffer(HDC source, HDC target, const RECT& area);
 
 }  // namespace platform::win32

@@ -12,9 +12,10 @@ using namespace platform::win32;
 PictureBox::Impl::Impl(PictureBox& box, Form& form)
     : owner(box), container(form), surface(kWhite, kBlack) {
     HWND parent = reinterpret_cast<HWND>(container.hwnd());
-    surface.hwnd = CreateWindowExW(0, childClass(), L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
-                                   twipsToPixelsX(width), twipsToPixelsY(height), parent, nullptr,
-                                   instance(), static_cast<NativeWindow*>(this));
+    surface.hwnd =
+        CreateWindowExW(0, childClass(), L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
+                        toDevice(twipsToPixelsX(width)), toDevice(twipsToPixelsY(height)), parent,
+                        nullptr, instance(), static_cast<NativeWindow*>(this));
     applyFrame();
     surface.cls();
 }
@@ -43,7 +44,7 @@ void PictureBox::Impl::applyFrame() {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     RECT client{};
     GetClientRect(hwnd, &client);
-    surface.resizeBuffer(client.right, client.bottom);
+    surface.resizeBuffer(fromDeviceCeil(client.right), fromDeviceCeil(client.bottom));
 }
 
 void PictureBox::Impl::setGeometry(float l, float t, float w, float h) {
@@ -52,8 +53,9 @@ void PictureBox::Impl::setGeometry(float l, float t, float w, float h) {
     width = std::max(0.0f, w);
     height = std::max(0.0f, h);
     if (!surface.hwnd) return;
-    SetWindowPos(surface.hwnd, nullptr, twipsToPixelsX(left), twipsToPixelsY(top),
-                 twipsToPixelsX(width), twipsToPixelsY(height), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(surface.hwnd, nullptr, toDevice(twipsToPixelsX(left)),
+                 toDevice(twipsToPixelsY(top)), toDevice(twipsToPixelsX(width)),
+                 toDevice(twipsToPixelsY(height)), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool PictureBox::Impl::handle(HWND hwnd, UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
@@ -69,7 +71,7 @@ bool PictureBox::Impl::handle(HWND hwnd, UINT message, WPARAM, LPARAM lParam, LR
             result = 1;
             return true;
         case WM_SIZE:
-            surface.resizeBuffer(LOWORD(lParam), HIWORD(lParam));
+            surface.resizeBuffer(fromDeviceCeil(LOWORD(lParam)), fromDeviceCeil(HIWORD(lParam)));
             return false;
         case WM_MOUSEACTIVATE:
             if (container.style() == FormStyle::Shaped) {
@@ -118,12 +120,12 @@ void PictureBox::setHeight(float twips) {
 int PictureBox::widthPixels() const {
     RECT r{};
     if (m_impl->surface.hwnd) GetWindowRect(m_impl->surface.hwnd, &r);
-    return r.right - r.left;
+    return fromDeviceCeil(r.right - r.left);
 }
 int PictureBox::heightPixels() const {
     RECT r{};
     if (m_impl->surface.hwnd) GetWindowRect(m_impl->surface.hwnd, &r);
-    return r.bottom - r.top;
+    return fromDeviceCeil(r.bottom - r.top);
 }
 bool PictureBox::visible() const {
     // The box's own flag, whether or not its container is shown.

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include "common/Backend.h"
+#include "win32/Win32Support.h"
+
 namespace platform {
 
 namespace {
@@ -11,33 +14,31 @@ std::optional<ScreenMetrics>& fixedMetrics() {
     return metrics;
 }
 
-int dotsPerInch(int axis) {
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, axis);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
-}
+// The program's pixels are those of a 96-dpi screen whatever the system's DPI: a denser screen
+// shows each as a square of whole screen pixels (win32::deviceScale()), so the sprites, whose
+// window sizes are fixed twips, keep matching their bitmaps.
+constexpr double kTwipsPerPixel = 1440.0 / 96;
 
 }  // namespace
 
 double Screen::twipsPerPixelX() {
     if (fixedMetrics()) return fixedMetrics()->twipsPerPixelX;
-    return 1440.0 / dotsPerInch(LOGPIXELSX);
+    return kTwipsPerPixel;
 }
 
 double Screen::twipsPerPixelY() {
     if (fixedMetrics()) return fixedMetrics()->twipsPerPixelY;
-    return 1440.0 / dotsPerInch(LOGPIXELSY);
+    return kTwipsPerPixel;
 }
 
 int Screen::widthPixels() {
     if (fixedMetrics()) return fixedMetrics()->widthPixels;
-    return GetSystemMetrics(SM_CXSCREEN);
+    return win32::fromDevice(GetSystemMetrics(SM_CXSCREEN));
 }
 
 int Screen::heightPixels() {
     if (fixedMetrics()) return fixedMetrics()->heightPixels;
-    return GetSystemMetrics(SM_CYSCREEN);
+    return win32::fromDevice(GetSystemMetrics(SM_CYSCREEN));
 }
 
 float Screen::width() { return static_cast<float>(widthPixels() * twipsPerPixelX()); }
@@ -49,10 +50,21 @@ Rect Screen::workAreaPixels() {
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
         return Rect{0, 0, widthPixels(), heightPixels()};
     }
-    return Rect{area.left, area.top, area.right, area.bottom};
+    // The program pixels wholly inside the area.
+    return Rect{win32::fromDeviceCeil(area.left), win32::fromDeviceCeil(area.top),
+                win32::fromDevice(area.right), win32::fromDevice(area.bottom)};
 }
 
-void Screen::setFixed(std::optional<ScreenMetrics> metrics) { fixedMetrics() = metrics; }
+void Screen::setFixed(std::optional<ScreenMetrics> metrics) {
+    const std::optional<ScreenMetrics> before = fixedMetrics();
+    fixedMetrics() = metrics;
+    if (before && metrics && *before != *metrics) backend::notifyScreenChanged();
+}
+
+// Changes reach the program's windows as messages (WM_DISPLAYCHANGE, WM_SETTINGCHANGE); there
+// is nothing to subscribe to.
+void backend::watchScreenChanges() {}
+
 std::optional<ScreenMetrics> Screen::fixed() { return fixedMetrics(); }
 
 }  // namespace platform

@@ -371,6 +371,13 @@ case_version() {
   [ "$w" = 263 ] && [ "$h" = 75 ] || fail "the version box's client area is $w x $h, not 263 x 75"
   local dx=$((2 * x + w - 1024)) dy=$((2 * y + h - 768))
   [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 60 ] || fail "the version box at $x,$y is not centred"
+  # The etched rule: a white line at client row 58 over one in the window's text colour, black,
+  # at row 59 (870 and 885 twips).
+  local rule
+  rule=$(/usr/bin/convert "$artifacts/game-$wm-version.png" -crop "1x2+$((x + 130))+$((y + 58))" \
+    -format '%[pixel:p{0,0}] %[pixel:p{0,1}]' info: 2>/dev/null)
+  [ "$rule" = "srgb(255,255,255) srgb(0,0,0)" ] ||
+    fail "the version box's rule is $rule, not a white line over a black one"
   # Enter presses OK.
   xdotool key Return
   local i

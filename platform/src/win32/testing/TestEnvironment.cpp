@@ -12,6 +12,7 @@
 #include "platform/Application.h"
 #include "platform/Form.h"
 #include "platform/Menu.h"
+#include "win32/Win32Support.h"
 
 namespace platform::testing {
 
@@ -50,7 +51,6 @@ void removeFolder(const std::string& folder) {
     RemoveDirectoryA(folder.c_str());
 }
 
-
 BOOL CALLBACK countWindow(HWND, LPARAM count) {
     ++*reinterpret_cast<int*>(count);
     return TRUE;
@@ -76,6 +76,8 @@ TestEnvironment::TestEnvironment(ScreenMetrics screen)
     ensureApplication();
     setClock(&m_clock);
     Screen::setFixed(screen);
+    // The fixed screen's pixels are the system's, whatever DPI the test machine is set to.
+    win32::setDeviceScaleForTests(1);
     m_folder = makeTemporaryFolder();
     Application::setPathForTests(m_folder, "DskKPR");
     setMessageBoxHandler([this](const std::string& text) { m_messages.push_back(text); });
@@ -96,6 +98,7 @@ TestEnvironment::~TestEnvironment() {
     setMessageBoxHandler(nullptr);
     setClock(nullptr);
     Screen::setFixed(std::nullopt);
+    win32::setDeviceScaleForTests(0);
     removeFolder(m_folder);
 }
 

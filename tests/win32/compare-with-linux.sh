@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Compares the start-up scene of the Windows program under Wine with the Linux build's, window
+# by window and as a whole screen, at 96, 144 and 192 dpi: each scene window (golfer, control button, hole, ball) is
+# cut from a screenshot of each program at its own position and the two are compared pixel for
+# pixel (ImageMagick's "compare -metric AE": the number of differing pixels, 0 when identical).
+# Windows takes the DPI from Wine's LogPixels value; the Linux build gets the same whole-number
+# scale from QT_SCALE_FACTOR (floor(dpi / 96): 1 at 96 and 144 dpi, 2 at 192).
+#
+# Usage: compare-with-linux.sh LINUX_EXE WINDOWS_EXE WINE_LOADER KIPRUN_XSHAPE OUTDIR
+# Needs DISPLAY (an X server of its own, no window manager), WINEPREFIX (a prepared prefix),
+# xdotool and ImageMagick. Prints one line per window and DPI; fails if any window differs.
+set -euo pipefail
+linux_exe=$1
+windows_exe=$2
+wine_loader=$3
+xshape=$4
+outdir=$5
+mkdir -p "$outdir"
+here=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck source=../e2e/game/scene-lib.sh
+. "$here/tests/e2e/game/scene-lib.sh"
+
+pid=""
+run_dir=""
+cleanup() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid" 2>/dev/null || true; fi
+  [ -z "$run_dir" ] || rm -rf "$run_dir"
+}
+trap cleanup EXIT
+
+# geometry lines "X Y WxH", one per scene window of the size, for the program just started.
+wine_windows() {
+  "$xshape" --class dskkpr.exe --count 0 2>/dev/null | awk '
+    $1 == "mapped" { mapped = $2 } $1 == "position" { x = $2; y = $3 }
+    $1 == "size" { size = $2 "x" $3 } $1 == "end" { if (mapped == 1) print x, y, size }'
+}
+linux_windows() { kiprun_windows "$pid" | awk '{ print $2, $3, $4 }'; }
+
+# scene_up LISTER SCALE: all four scene windows are mapped at the scale.
+scene_up() {
+  local list s
+  list=$("$1")
+  for s in 79x96 18x22 12x8 7x7; do
+    s="$((${s%x*} * $2))x$((${s#*x} * $2))"
+    grep -q " $s\$" <<<"$list" || return 1
+  done
+}
+wait_scene() {
+  local i
+  for i in $(seq 600); do
+    scene_up "$1" "$2" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# shoot KIND DPI: starts the program, waits for its scene, keeps a screenshot and the geometry.
+shoot() {
+  local kind=$1 dpi=$2 scale=$(($2 / 96))
+  run_dir=$(mktemp -d /tmp/kiprun-compare-XXXXXX)
+  if [ "$kind" = windows ]; then
+    "$wine_loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+      >/dev/null 2>&1
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    /usr/lib/wine/wineserver -w 2>/dev/null || true
+    cp "$windows_exe" "$run_dir/DskKPR.exe"
+    (cd "$run_dir" && exec "$wine_loader" "$run_dir/DskKPR.exe" >/dev/null 2>&1) &
+    pid=$!
+    wait_scene wine_windows "$scale" || { echo "the Windows scene did not come up" >&2; return 1; }
+    sleep 1
+    wine_windows >"$outdir/$kind-$dpi.txt"
+  else
+    cp "$linux_exe" "$run_dir/DskKPR"
+    (cd "$run_dir" && QT_SCALE_FACTOR=$scale exec "$run_dir/DskKPR" >/dev/null 2>&1) &
+    pid=$!
+    wait_scene linux_windows "$scale" || { echo "the Linux scene did not come up" >&2; return 1; }
+    sleep 1
+    linux_windows >"$outdir/$kind-$dpi.txt"
+  fi
+  /usr/bin/import -window root "$outdir/$kind-$dpi.png"
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  pid=""
+  [ "$kind" = linux ] || /usr/lib/wine/wineserver -k 2>/dev/null || true
+  rm -rf "$run_dir"
+  run_dir=""
+}
+
+status=0
+for dpi in 96 144 192; do
+  scale=$((dpi / 96))
+  shoot windows "$dpi"
+  shoot linux "$dpi"
+  for pair in golfer:79x96 button:18x22 hole:12x8 ball:7x7; do
+    name=${pair%%:*} size=${pair#*:}
+    size="$((${size%x*} * scale))x$((${size#*x} * scale))"
+    read -r wx wy _ < <(grep " $size\$" "$outdir/windows-$dpi.txt" | head -1) || true
+    read -r lx ly _ < <(grep " $size\$" "$outdir/linux-$dpi.txt" | head -1) || true
+    /usr/bin/convert "$outdir/windows-$dpi.png" -crop "${size}+$wx+$wy" +repage \
+      "$outdir/windows-$dpi-$name.png"
+    /usr/bin/convert "$outdir/linux-$dpi.png" -crop "${size}+$lx+$ly" +repage \
+      "$outdir/linux-$dpi-$name.png"
+    ae=$(/usr/bin/compare -metric AE "$outdir/windows-$dpi-$name.png" \
+      "$outdir/linux-$dpi-$name.png" null: 2>&1 || true)
+    echo "$dpi dpi: $name $size, Windows at $wx,$wy, Linux at $lx,$ly: $ae pixels differ"
+    [ "$ae" = 0 ] || status=1
+  done
+  # The whole screen as well: the same windows at the same places, on the same ground line.
+  ae=$(/usr/bin/compare -metric AE "$outdir/windows-$dpi.png" "$outdir/linux-$dpi.png" null: 2>&1 ||
+    true)
+  echo "$dpi dpi: the whole screen: $ae pixels differ"
+  [ "$ae" = 0 ] || status=1
+done
+exit $status
