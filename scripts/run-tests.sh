@@ -2,9 +2,10 @@
 # Builds everything and runs every test: unit and integration tests on Qt's offscreen platform,
 # end-to-end tests on a private Xvfb server (without a window manager, then under openbox with
 # panel margins, xfwm4 with xfce4-panel, mutter and kwin_x11), the Windows program and its tests
-# under Wine (scripts/test-windows.sh), the unit tests again with AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzzing run
-# of the settings-file reader. Installs missing packages first. Ends with one line counting every
-# test of every phase: "N passed, N failed, N skipped".
+# under Wine (scripts/test-windows.sh), the unit tests again with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a short fuzzing run of the settings-file reader. Installs
+# missing packages first. Ends with one line counting every test of every phase:
+# "N passed, N failed, N skipped".
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"

@@ -99,7 +99,7 @@ click() {
 key() { send key "$1" 1; send key "$1" 0; }
 
 # Screenshots of the XWayland root: what the X server holds for its windows.
-shot() { /usr/bin/import -window root "$out/$1.png" 2>/dev/null; }
+shot() { /usr/bin/import -window root "$out/$1.png" 2>>"$out/check.log"; }
 
 scene_windows() {
   "$xshape" --class DskKPR "$@" 2>/dev/null | awk '
