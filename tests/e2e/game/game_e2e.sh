@@ -560,17 +560,17 @@ case_above() {
   sleep 0.5
   click_button 1
   wait_for_gauge 5 || fail "no gauge after a click on the button"
+  check_not_minimised "after clicks on the golfer and the button"
+  # The shot goes and ends; the scene is read back once it stands still again (the golfer's
+  # figure changes through the swing).
+  strike || fail "the shot was never struck"
+  wait_for_reset 15 || fail "the scene did not come back after the shot"
   sleep 0.3
   read_scene
   screenshot above-clicked
   check_scene_visible above-clicked
-  check_not_minimised "after clicks on the golfer and the button"
-  [ "$(cover_presses)" = "$before" ] || fail "clicks on the golfer's figure or the button reached the window beneath"
-  # Let the shot go and end before the last check.
-  strike || fail "the shot was never struck"
-  wait_for_reset 15 || fail "the scene did not come back after the shot"
-  read_scene
   check_not_minimised "after the shot"
+  [ "$(cover_presses)" = "$before" ] || fail "clicks on the golfer's figure or the button reached the window beneath"
 
   # Not kept on top: the other window, raised by the user, covers the golfer.
   xdotool windowactivate "$cover_id" 2>/dev/null || xdotool windowraise "$cover_id"
