@@ -11,7 +11,10 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11
   imagemagick openbox clang libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev
   file procps
   # dbus-launch: the session-bus test checks that the program never autolaunches a bus.
-  dbus-x11)
+  dbus-x11
+  # The desktops the end-to-end tests run under (tests/e2e/desktops.sh); Mesa's software GL
+  # for the compositing ones.
+  dbus dbus-bin xfwm4 xfce4-panel xfconf mutter kwin-x11 libgl1-mesa-dri)
 
 packages=("${run_packages[@]}")
 [ "$mode" = test ] && packages+=("${test_packages[@]}")

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: unit and integration tests on Qt's offscreen platform,
 # end-to-end tests on a private Xvfb server (without a window manager, then under openbox with
-# panel margins), the Windows program and its tests under Wine (scripts/test-windows.sh), the
-# unit tests again with AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzzing run
-# of the settings-file reader. Installs missing packages first. Ends with one line counting every
-# test of every phase: "N passed, N failed, N skipped".
+# panel margins, xfwm4 with xfce4-panel, mutter and kwin_x11), the Windows program and its tests
+# under Wine (scripts/test-windows.sh), the unit tests again with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a short fuzzing run of the settings-file reader. Installs
+# missing packages first. Ends with one line counting every test of every phase:
+# "N passed, N failed, N skipped".
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -51,12 +52,19 @@ export QT_QPA_PLATFORM=offscreen
 echo "== unit and integration tests (offscreen)"
 run_tests ctest --test-dir "$build" -j"$jobs" --output-on-failure -LE 'e2e|bench'
 
-# A private X server on a free display for the end-to-end tests.
+# A private X server on a free display for the end-to-end tests, run once on each desktop:
+# without a window manager, openbox with panel margins, xfwm4 with xfce4-panel at the bottom,
+# mutter (compositing) and kwin_x11, each with a session bus of its own
+# (tests/e2e/desktops.sh starts and stops them). KIPRUN_E2E_DESKTOPS picks some of them.
 # shellcheck source=../tests/e2e/game/scene-lib.sh
 . "$here/tests/e2e/game/scene-lib.sh"
-KIPRUN_XVFB_PID=""; wm_pid=""
+# shellcheck source=../tests/e2e/desktops.sh
+. "$here/tests/e2e/desktops.sh"
+KIPRUN_XWINDOW="$(cd "$build" && pwd)/tests/e2e/kiprun-xwindow"
+export KIPRUN_XWINDOW
+KIPRUN_XVFB_PID=""
 cleanup() {
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
+  kiprun_desktop_stop
   [ -n "$KIPRUN_XVFB_PID" ] && kill "$KIPRUN_XVFB_PID" 2>/dev/null || true
   wait 2>/dev/null || true
 }
@@ -66,15 +74,21 @@ kiprun_start_xvfb "$display"
 export DISPLAY="$display"
 unset QT_QPA_PLATFORM
 
-echo "== end-to-end tests on $display, no window manager"
-KIPRUN_E2E_WM=none run_tests ctest --test-dir "$build" --output-on-failure -L e2e
-
-echo "== end-to-end tests on $display, under openbox with panel margins"
-openbox --config-file "$here/tests/e2e/openbox-rc.xml" >/dev/null 2>&1 &
-wm_pid=$!
-sleep 1
-KIPRUN_E2E_WM=openbox run_tests ctest --test-dir "$build" --output-on-failure -L e2e
-kill "$wm_pid" 2>/dev/null || true; wait "$wm_pid" 2>/dev/null || true; wm_pid=""
+e2e_times=()
+for desktop in ${KIPRUN_E2E_DESKTOPS:-none openbox xfwm4 mutter kwin}; do
+  echo "== end-to-end tests on $display, desktop: $desktop"
+  started=$(date +%s)
+  if ! kiprun_desktop_start "$desktop"; then
+    failed_phases+=("desktop $desktop did not start")
+    total_failed=$((total_failed + 1))
+    continue
+  fi
+  echo "   window manager: $(kiprun_wm_name || echo none)"
+  run_tests env KIPRUN_E2E_WM="$desktop" ctest --test-dir "$build" --output-on-failure -L e2e
+  kiprun_desktop_stop
+  e2e_times+=("$desktop $(($(date +%s) - started)) s")
+done
+echo "== end-to-end passes took: $(IFS=';'; echo "${e2e_times[*]}")"
 
 echo "== benchmarks"
 export QT_QPA_PLATFORM=offscreen

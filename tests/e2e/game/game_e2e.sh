@@ -3,16 +3,28 @@
 # presses keys, kiprun-xshape reads the windows back from the server, screenshots show the
 # colours. Every case starts the program copied into a folder of its own, so its settings file
 # lives there.
-# Usage: game_e2e.sh CASE PROGRAM XSHAPE HELPER ARTIFACTS_DIR
-#   CASE: startup | shot | colour | version | exit | storm   (DISPLAY set; KIPRUN_E2E_WM none|openbox)
+# Usage: game_e2e.sh CASE PROGRAM XSHAPE HELPER ARTIFACTS_DIR XWINDOW
+#   CASE: startup | shot | colour | version | exit | storm | above | balloon | menu | panel |
+#         close | nodisplay
+#   DISPLAY set (but for nodisplay); KIPRUN_E2E_WM names the desktop tests/e2e/desktops.sh
+#   started: none | openbox | xfwm4 | mutter | kwin. Screenshots go to ARTIFACTS_DIR/<desktop>/.
 set -uo pipefail
-case_name=$1 program=$2 xshape=$3 helper=$4 artifacts=$5
+case_name=$1 program=$2 xshape=$3 helper=$4 artifacts=$5/${KIPRUN_E2E_WM:-none} xwindow=${6:-}
 wm=${KIPRUN_E2E_WM:-none}
-[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: skipped"; exit 77; }
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=scene-lib.sh
+. "$here/scene-lib.sh"
+if [ "$case_name" = nodisplay ]; then
+  # Needs no X server: the program is started without one.
+  :
+elif [ -z "${DISPLAY:-}" ]; then
+  echo "no DISPLAY: skipped"
+  exit 77
+fi
 mkdir -p "$artifacts"
 
 work=$(mktemp -d)
-app_pid=""
+app_pid="" cover_pid="" dock_pid="" restore_panel=""
 # A coloured desktop, so that the black golfer shows in the screenshots; the black desktop the
 # other tests expect is put back at the end.
 set_desktop() {
@@ -20,15 +32,20 @@ set_desktop() {
     /usr/bin/display -window root "$work/desktop.png" 2>/dev/null
 }
 cleanup() {
-  if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
-    kill "$app_pid" 2>/dev/null
-    wait "$app_pid" 2>/dev/null
-  fi
+  local pid
+  for pid in "$app_pid" "$cover_pid" "$dock_pid"; do
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+      kill "$pid" 2>/dev/null
+      wait "$pid" 2>/dev/null
+    fi
+  done
+  [ -n "$restore_panel" ] && eval "$restore_panel"
+  [ "$case_name" = nodisplay ] && { rm -rf "$work"; return; }
   set_desktop black
   rm -rf "$work"
 }
 trap cleanup EXIT
-set_desktop '#5a8a5a'
+[ "$case_name" = nodisplay ] || set_desktop '#5a8a5a'
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -149,11 +166,12 @@ wait_for_reset() {
   return 1
 }
 
-# golfer_colour_count SHOT COLOUR: how many pixels of the golfer's figure (its window's shape)
-# show COLOUR, and how many pixels the figure has: "MATCHING TOTAL".
-golfer_colour_count() {
-  /usr/bin/convert "$artifacts/game-$wm-$1.png" -crop "79x96+$golfer_x+$golfer_y" +repage \
-    -depth 8 txt:- | awk -v colour="$2" -v rects="$(server_rects "$golfer_id" | paste -sd';')" '
+# shape_colour_count SHOT ID X Y W H COLOUR: how many pixels of window ID's shape (its window
+# at X,Y of size W x H) show COLOUR in screenshot SHOT, and how many pixels the shape has:
+# "MATCHING TOTAL".
+shape_colour_count() {
+  /usr/bin/convert "$artifacts/game-$wm-$1.png" -crop "$5x$6+$3+$4" +repage \
+    -depth 8 txt:- | awk -v colour="$7" -v rects="$(server_rects "$2" | paste -sd';')" '
     BEGIN {
       n = split(rects, r, ";")
       for (k = 1; k <= n; k++) { split(r[k], b, " "); bx[k] = b[1]; by[k] = b[2]; bw[k] = b[3]; bh[k] = b[4] }
@@ -167,6 +185,9 @@ golfer_colour_count() {
     }
     END { print matching + 0, total + 0 }'
 }
+
+# golfer_colour_count SHOT COLOUR: shape_colour_count for the golfer.
+golfer_colour_count() { shape_colour_count "$1" "$golfer_id" "$golfer_x" "$golfer_y" 79 96 "$2"; }
 
 # --- the cases ------------------------------------------------------------------------------
 
@@ -391,6 +412,415 @@ case_storm() {
     wait_for_reset 15 || fail "the scene did not come back after the next shot"
   fi
   kill -0 "$app_pid" 2>/dev/null || fail "the program died after the storm"
+}
+
+# --- the desktop around the scene ------------------------------------------------------------
+
+kCover='#3050C0'
+# open_cover X Y W H: a plain window of another program there, raised and focused; sets
+# cover_id. It prints every click it receives to $work/cover.out.
+open_cover() {
+  "$xwindow" window "$@" 3050c0 >"$work/cover.out" 2>&1 &
+  cover_pid=$!
+  local i
+  for i in $(seq 100); do
+    cover_id=$(awk '$1 == "window" { print $2; exit }' "$work/cover.out")
+    [ -n "$cover_id" ] && break
+    sleep 0.05
+  done
+  [ -n "$cover_id" ] || { fail "the other program's window did not open: $(cat "$work/cover.out")"; return 1; }
+  sleep 0.5
+}
+cover_presses() { grep -c '^press' "$work/cover.out"; }
+
+# The window that has the keyboard focus, as a window id in hex (under a reparenting window
+# manager the client window or its frame).
+focused_window() { printf '0x%x\n' "$(xdotool getwindowfocus -f 2>/dev/null || echo 0)"; }
+
+# check_not_minimised WHEN: no window of the program is iconic or hidden, and the golfer,
+# button, ball and hole are all mapped.
+check_not_minimised() {
+  local id state bad=""
+  for id in $("$xshape" --class DskKPR --unmapped 2>/dev/null | awk '$1 == "window" { print $2 }'); do
+    state=$("$xwindow" state "$id" 2>/dev/null) || continue
+    case $state in
+    *"wm_state Iconic"* | *_NET_WM_STATE_HIDDEN*)
+      bad="$bad $id($(echo "$state" | tr '\n' ' '))" ;;
+    esac
+  done
+  [ -z "$bad" ] || fail "$1: scene windows minimised by the window manager:$bad"
+  kiprun_scene_mapped "$app_pid" || fail "$1: not all of golfer, button, ball and hole are mapped: $(scene_windows | tr '\n' ';')"
+}
+
+# check_scene_visible SHOT: every pixel of the golfer, the button, the ball and the hole shows
+# in screenshot SHOT, none of the other program's window behind them.
+check_scene_visible() {
+  local counts name
+  for name in golfer:79:96 button:18:22 ball:7:7 hole:12:8; do
+    local what=${name%%:*} size=${name#*:}
+    local w=${size%:*} h=${size#*:}
+    local id x y
+    eval "id=\${${what}_id} x=\${${what}_x} y=\${${what}_y}"
+    [ -n "$id" ] || { fail "$1: no $what window"; continue; }
+    read -r -a counts <<<"$(shape_colour_count "$1" "$id" "$x" "$y" "$w" "$h" "$kCover")"
+    [ "${counts[1]}" -gt 0 ] && [ "${counts[0]}" = 0 ] ||
+      fail "$1: the $what lies beneath the other window: ${counts[0]} of ${counts[1]} pixels show it"
+  done
+}
+
+# transparent_points N: N points "X Y" (root coordinates) inside the golfer's box but outside
+# its figure, at least 3 pixels from it, spread over the box.
+transparent_points() {
+  server_rects "$golfer_id" | awk -v n="$1" -v gx="$golfer_x" -v gy="$golfer_y" '
+    { for (j = $2 - 3; j < $2 + $4 + 3; j++) for (i = $1 - 3; i < $1 + $3 + 3; i++) near[i, j] = 1 }
+    END {
+      for (j = 4; j < 92; j++) for (i = 2; i < 77; i++) if (!((i, j) in near)) { px[m] = i; py[m] = j; m++ }
+      for (k = 0; k < n && m > 0; k++) { c = int((k + 0.5) * m / n); print gx + px[c], gy + py[c] }
+    }'
+}
+
+# A white face, a black frame and dark text: the result balloon as painted, in screenshot SHOT
+# where the balloon window lies at X,Y, W x 18. Prints "WHITE BLACK TEXT EDGES AREA": light and
+# black pixels, dark pixels (the anti-aliased text) inside the frame, how many of the frame's
+# four sides are black in the middle; fails when they fall short.
+balloon_painted() {
+  local counts
+  counts=$(/usr/bin/convert "$artifacts/game-$wm-$1.png" -crop "$4x18+$2+$3" +repage -depth 8 txt:- |
+    awk -v w="$4" '
+      function level(hex) { return index("0123456789ABCDEF", substr(c, hex, 1)) - 1 }
+      /^[0-9]/ {
+        split($1, p, "[,:]"); x = p[1] + 0; y = p[2] + 0
+        c = $3
+        # Light and black, not exactly white and black: a compositor may still be fading the
+        # window in.
+        light = level(2) >= 12 && level(4) >= 12 && level(6) >= 12
+        black = level(2) < 6 && level(4) < 6 && level(6) < 6
+        dark = level(2) < 8 && level(4) < 8 && level(6) < 8
+        if (light) white++
+        if (black) blacks++
+        if (dark && x >= 4 && x < w - 4 && y >= 4 && y < 14) text++
+        if (y == 8 && black) { if (x < 3) left = 1; if (x >= w - 3) right = 1 }
+        if (x == int(w / 2) && black) { if (y < 3) top = 1; if (y >= 15) bottom = 1 }
+      }
+      END { printf "%d %d %d %d %d", white + 0, blacks + 0, text + 0, left + right + top + bottom, w * 18 }')
+  echo "$counts"
+  local white black text edges area
+  read -r white black text edges area <<<"$counts"
+  [ $((white * 10)) -ge $((area * 3)) ] && [ "$black" -ge "$4" ] && [ "$text" -ge 8 ] &&
+    [ "$edges" = 4 ]
+}
+
+case_above() {
+  local ground
+  ground=$(ground_line)
+  # Another program's window over the bottom of the work area, where the scene goes, with the
+  # focus; the scene is started after it.
+  open_cover 0 $((ground - 300)) 1024 300 || return
+  local focus
+  focus=$(focused_window)
+  echo "focus before the start: $focus (the other window: $cover_id)"
+  start_program
+  sleep 0.5
+  read_scene
+  screenshot above
+  check_scene_visible above
+  check_not_minimised "at start"
+  # The other window lies beneath the whole golfer box.
+  eval "$(xdotool getwindowgeometry --shell "$cover_id")"
+  [ "$X" -le "$golfer_x" ] && [ "$Y" -le "$golfer_y" ] && [ $((Y + HEIGHT)) -ge $((golfer_y + 96)) ] ||
+    fail "the other window at $X,$Y ${WIDTH}x$HEIGHT does not lie beneath the golfer at $golfer_x,$golfer_y"
+
+  # Clicks on transparent points of the golfer's box go to the window beneath.
+  local points x y before passed=0 total=0
+  points=$(transparent_points 5)
+  while read -r x y; do
+    [ -n "$x" ] || continue
+    total=$((total + 1))
+    before=$(cover_presses)
+    xdotool mousemove "$x" "$y" click 1
+    local i
+    for i in $(seq 20); do
+      [ "$(cover_presses)" -gt "$before" ] && break
+      sleep 0.05
+    done
+    if tail -n 1 "$work/cover.out" | grep -q "^press 1 $x $y\$"; then
+      passed=$((passed + 1))
+    fi
+  done <<<"$points"
+  echo "click-through: $passed of $total transparent points of the golfer's box reached the window beneath"
+  [ "$total" -ge 5 ] && [ "$passed" = "$total" ] ||
+    fail "click-through: $passed of $total transparent points reached the window beneath"
+
+  # Clicks on the golfer's figure and on the button keep the scene in front and go to the scene.
+  before=$(cover_presses)
+  local fx fy
+  read -r fx fy <<<"$(server_rects "$golfer_id" | awk -v gx="$golfer_x" -v gy="$golfer_y" \
+    '$3 >= 3 && $4 >= 3 { print gx + $1 + 1, gy + $2 + 1; exit }')"
+  xdotool mousemove "$fx" "$fy" click 1
+  sleep 0.5
+  click_button 1
+  wait_for_gauge 5 || fail "no gauge after a click on the button"
+  check_not_minimised "after clicks on the golfer and the button"
+  # The shot goes and ends; the scene is read back once it stands still again (the golfer's
+  # figure changes through the swing).
+  strike || fail "the shot was never struck"
+  wait_for_reset 15 || fail "the scene did not come back after the shot"
+  sleep 0.3
+  read_scene
+  screenshot above-clicked
+  check_scene_visible above-clicked
+  check_not_minimised "after the shot"
+  [ "$(cover_presses)" = "$before" ] || fail "clicks on the golfer's figure or the button reached the window beneath"
+
+  # Not kept on top: the other window, raised by the user, covers the golfer.
+  xdotool windowactivate "$cover_id" 2>/dev/null || xdotool windowraise "$cover_id"
+  sleep 0.7
+  screenshot above-raised
+  local counts
+  read -r -a counts <<<"$(golfer_colour_count above-raised "$kCover")"
+  [ "${counts[1]}" -gt 0 ] && [ "${counts[0]}" = "${counts[1]}" ] ||
+    fail "the golfer is kept on top of a window the user raised: ${counts[0]} of ${counts[1]} of its pixels covered"
+}
+
+# The result balloon, read early (150 ms after it maps) and late (1.6 s in) in its two seconds,
+# over several shots.
+case_balloon() {
+  local shots=${KIPRUN_E2E_BALLOON_SHOTS:-3} n seen_early=0 seen_late=0 played=0 late_missed=0
+  start_program
+  for n in $(seq "$shots"); do
+    wait_for_reset 15 || { fail "shot $n: the scene is not at rest"; break; }
+    read_scene
+    click_button 1
+    strike || { fail "shot $n: never struck"; continue; }
+    played=$((played + 1))
+    local i line="" t0
+    for i in $(seq 400); do
+      line=$(scene_windows | awk '$5 == 18 { print; exit }')
+      [ -n "$line" ] && break
+      sleep 0.02
+    done
+    [ -n "$line" ] || { fail "shot $n: no balloon"; continue; }
+    t0=$(kiprun_now_ms)
+    local id x y w
+    read -r id x y w _ <<<"$line"
+    # Early: 150 ms after it mapped, time for one round trip to the server and a compositor's
+    # frame. The screenshot is grabbed as import starts; its start is the time that counts.
+    local early_wait=$((150 - ($(kiprun_now_ms) - t0)))
+    [ "$early_wait" -gt 0 ] && sleep "$(awk -v ms="$early_wait" 'BEGIN { printf "%.3f", ms / 1000 }')"
+    local early_ms=$(($(kiprun_now_ms) - t0))
+    screenshot "balloon-$n-early"
+    local wait_ms=$((1600 - ($(kiprun_now_ms) - t0)))
+    [ "$wait_ms" -gt 0 ] && sleep "$(awk -v ms="$wait_ms" 'BEGIN { printf "%.3f", ms / 1000 }')"
+    local late_ms=$(($(kiprun_now_ms) - t0))
+    screenshot "balloon-$n-late"
+    # Both screenshots are read after the late one, so that reading the first cannot delay it.
+    local counts
+    if counts=$(balloon_painted "balloon-$n-early" "$x" "$y" "$w"); then
+      seen_early=$((seen_early + 1))
+    else
+      fail "shot $n: the balloon is not painted $early_ms ms after it mapped (white black text edges area: $counts)"
+    fi
+    if counts=$(balloon_painted "balloon-$n-late" "$x" "$y" "$w"); then
+      seen_late=$((seen_late + 1))
+    elif scene_windows | awk '$5 == 18' | grep -q .; then
+      fail "shot $n: the balloon is not painted $late_ms ms after it mapped (white black text edges area: $counts)"
+    else
+      # It went while the screenshot was taken: the machine was too slow to tell.
+      echo "shot $n: the balloon went during the late screenshot at $late_ms ms; not counted"
+      late_missed=$((late_missed + 1))
+    fi
+    echo "shot $n: balloon at $x,$y ${w}x18, early shot at $early_ms ms, late at $late_ms ms"
+  done
+  echo "balloon seen: early $seen_early of $played, late $seen_late of $((played - late_missed))"
+  [ "$played" -ge "$shots" ] || fail "only $played of $shots shots played"
+  [ "$seen_late" -ge 1 ] || fail "the balloon was never seen late in its two seconds"
+  wait_for_reset 15
+  check_not_minimised "after $played shots"
+}
+
+# menu_open: waits up to 5 s for the popup menu; menu_gone: waits up to 2 s for it to close.
+menu_open() { "$xshape" --name DskKPR --wait 5 >/dev/null 2>&1; }
+menu_gone() {
+  local i
+  for i in $(seq 20); do
+    "$xshape" --name DskKPR >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+case_menu() {
+  start_program
+  local before
+  before=$(scene_windows | sort)
+  click_button 3
+  menu_open || { fail "no popup menu opened"; return; }
+  sleep 0.3
+  screenshot menu-open
+  xdotool key Escape
+  menu_gone || { screenshot menu-escape; fail "Escape did not close the popup menu"; }
+  click_button 3
+  menu_open || { fail "no popup menu opened the second time"; return; }
+  sleep 0.3
+  # A click on the desktop well away from the scene and the menu.
+  xdotool mousemove 40 40 click 1
+  menu_gone || { screenshot menu-outside; fail "a click outside did not close the popup menu"; }
+  sleep 0.3
+  kill -0 "$app_pid" 2>/dev/null || { fail "the program ended"; return; }
+  [ "$(scene_windows | sort)" = "$before" ] || fail "the scene changed: $(scene_windows | tr '\n' ';')"
+  check_not_minimised "after the popup menu"
+}
+
+# The panel's height: the real xfce4-panel under xfwm4, a dock of our own under the other window
+# managers, the root window's _NET_WORKAREA without one.
+panel_start() {
+  case $wm in
+  xfwm4)
+    restore_panel="xfconf-query -c xfce4-panel -p /panels/panel-1/size -s $(xfconf-query -c xfce4-panel -p /panels/panel-1/size)"
+    xfconf-query -c xfce4-panel -p /panels/panel-1/size -s 30 ;;
+  none)
+    restore_panel="xprop -root -remove _NET_WORKAREA"
+    "$xwindow" workarea 0 0 1024 738 ;;
+  *)
+    "$xwindow" dock 30 >"$work/dock.out" 2>&1 &
+    dock_pid=$!
+    local i
+    for i in $(seq 100); do grep -q '^window' "$work/dock.out" && break; sleep 0.05; done ;;
+  esac
+}
+panel_resize() {
+  case $wm in
+  xfwm4) xfconf-query -c xfce4-panel -p /panels/panel-1/size -s "$1" ;;
+  none) "$xwindow" workarea 0 0 1024 $((768 - $1)) ;;
+  *) "$xwindow" strut "$(awk '$1 == "window" { print $2 }' "$work/dock.out")" "$1" ;;
+  esac
+}
+# wait_ground_change OLD SECONDS: waits for the work area's bottom to differ from OLD.
+wait_ground_change() {
+  local i
+  for i in $(seq $(($2 * 10))); do
+    [ "$(ground_line)" != "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+case_panel() {
+  local plain
+  plain=$(ground_line)
+  panel_start
+  # The work area settles (the dock takes a moment to be seen; under openbox its 30 pixels
+  # fall within the bottom margin and change nothing).
+  [ "$wm" = xfwm4 ] || [ "$wm" = none ] || wait_ground_change "$plain" 3 ||
+    echo "the dock left the work area as it was ($plain)"
+  sleep 0.3
+  local ground_before
+  ground_before=$(ground_line)
+  echo "ground line before: $ground_before"
+  start_program
+  screenshot panel-before
+  check_startup_scene
+  local steps_before=$(((ground_before - hole_y) / 8))
+  panel_resize 48
+  wait_ground_change "$ground_before" 5 || { fail "the work area did not change with the panel"; return; }
+  local ground_after
+  ground_after=$(ground_line)
+  echo "ground line after the panel grew from 30 to 48 pixels: $ground_after"
+  local i
+  for i in $(seq 50); do
+    read_scene
+    [ -n "$golfer_id" ] && [ $((golfer_y + 96)) = "$ground_after" ] && break
+    sleep 0.1
+  done
+  sleep 0.5
+  read_scene
+  screenshot panel-after
+  check_startup_scene
+  local steps_after=$(((ground_after - hole_y) / 8))
+  [ "$steps_after" = "$steps_before" ] ||
+    fail "the hole was $steps_before hole heights above the ground, now $steps_after"
+  check_not_minimised "after the panel grew"
+  [ $((golfer_y + 96)) = "$ground_after" ] || return
+  # Still playable on the new ground.
+  click_button 1
+  strike || fail "no shot could be struck on the new ground"
+  wait_for_reset 15 || fail "the scene did not come back after a shot on the new ground"
+}
+
+case_close() {
+  start_program
+  local before
+  before=$(scene_windows | sort)
+  local what id
+  for what in ball button hole; do
+    eval "id=\${${what}_id}"
+    "$xwindow" close "$id" || fail "no close request could be sent to the $what ($id)"
+    sleep 0.7
+    kill -0 "$app_pid" 2>/dev/null || { fail "a close request to the $what ended the program"; app_pid=""; return; }
+    [ "$(scene_windows | sort)" = "$before" ] ||
+      fail "a close request to the $what changed the scene: $(scene_windows | tr '\n' ';')"
+  done
+  screenshot close-ignored
+  check_not_minimised "after close requests"
+  # Still playable, when the scene is whole.
+  if [ "$(scene_windows | sort)" = "$before" ]; then
+    click_button 1
+    strike || fail "no shot could be struck after the close requests"
+    wait_for_reset 15 || fail "the scene did not come back after the shot"
+    read_scene
+  fi
+  "$xwindow" close "$golfer_id" || fail "no close request could be sent to the golfer"
+  local i code=""
+  for i in $(seq 50); do
+    if ! kill -0 "$app_pid" 2>/dev/null; then
+      wait "$app_pid"
+      code=$?
+      break
+    fi
+    sleep 0.1
+  done
+  [ -n "$code" ] || { fail "a close request to the golfer did not end the program"; return; }
+  app_pid=""
+  [ "$code" = 0 ] || fail "the program ended with exit code $code after closing the golfer"
+  [ -z "$(scene_windows --unmapped)" ] || fail "windows are left: $(scene_windows --unmapped)"
+}
+
+# run_without_display LABEL ENV...: starts the program with the environment changed, as given;
+# checks one line on standard error that names WANT, status 1, no core.
+run_without_display() {
+  local label=$1 want=$2
+  shift 2
+  cp "$program" "$work/DskKPR"
+  (cd "$work" && { ulimit -c unlimited 2>/dev/null; true; } && exec env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" \
+    ./DskKPR >"$work/out-$label" 2>"$work/err-$label") &
+  local pid=$! i code=""
+  for i in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"
+    fail "$label: the program kept running without a display"
+  fi
+  wait "$pid"
+  code=$?
+  cp "$work/err-$label" "$artifacts/game-$wm-nodisplay-$label.txt"
+  echo "$label: status $code, standard error: $(cat "$work/err-$label")"
+  [ "$code" = 1 ] || fail "$label: exit status $code, not 1"
+  [ "$(grep -c . "$work/err-$label")" = 1 ] || fail "$label: not one line on standard error: $(cat "$work/err-$label")"
+  grep -q 'X11' "$work/err-$label" || fail "$label: the message does not say that X11 is needed"
+  [ -z "$want" ] || grep -qF -- "$want" "$work/err-$label" ||
+    fail "$label: the message does not name the display $want"
+  [ -s "$work/out-$label" ] && fail "$label: output on standard out: $(cat "$work/out-$label")"
+  ls "$work" | grep -q '^core' && fail "$label: a core file was left"
+  rm -f "$work"/core*
+}
+
+case_nodisplay() {
+  run_without_display unset "" -u DISPLAY
+  local absent
+  absent=$(kiprun_free_display 990 999) || { fail "no free display number to name"; return; }
+  run_without_display wrong "$absent" DISPLAY="$absent"
 }
 
 "case_$case_name"

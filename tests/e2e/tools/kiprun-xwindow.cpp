@@ -1,0 +1,321 @@
+// kiprun-xwindow: plays the other programs of a desktop for the end-to-end tests.
+//
+// Usage: kiprun-xwindow [--display NAME] COMMAND ...
+//   window X Y W H [RRGGBB]  opens a plain managed window of that geometry and colour (default
+//                            3050c0), raises it, asks for the focus, prints "window 0xID" once
+//                            it is mapped and then "press BUTTON X Y" (root coordinates) for each
+//                            button press it receives; runs until killed
+//   dock HEIGHT              a dock along the bottom of the screen that reserves HEIGHT pixels
+//                            with _NET_WM_STRUT_PARTIAL; prints "window 0xID"; runs until killed
+//   strut ID HEIGHT          gives the dock ID a new height: strut and geometry
+//   close ID                 sends WM_DELETE_WINDOW to window ID, as a window manager or a panel
+//                            does when the user closes it
+//   workarea X Y W H         sets _NET_WORKAREA on the root window (as a window manager does) and
+//                            _NET_NUMBER_OF_DESKTOPS to 1 if it is unset
+//   selection NAME           exits 0 when selection NAME (e.g. _NET_WM_CM_S0) has an owner
+//   state ID                 prints "wm_state NAME" (Normal, Iconic, Withdrawn or none) and
+//                            "net_wm_state ATOM..." for window ID
+// Exit status: 0 on success, 1 when the command failed (no owner, no such window), 2 on a usage
+// error or when the display cannot be opened.
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <sys/select.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: kiprun-xwindow [--display NAME] (window X Y W H [RRGGBB] | dock HEIGHT | "
+                 "strut ID HEIGHT | close ID | workarea X Y W H | selection NAME | state ID)\n");
+    return 2;
+}
+
+bool toLong(const char* text, long& value) {
+    char* end = nullptr;
+    value = std::strtol(text, &end, 0);
+    return end != text && *end == '\0';
+}
+
+Atom atom(Display* dpy, const char* name) { return XInternAtom(dpy, name, False); }
+
+// Tells the window manager how the window should be handled and sent to the front.
+void sendToRoot(Display* dpy, Window w, const char* message, long d0, long d1 = 0, long d2 = 0) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = w;
+    event.xclient.message_type = atom(dpy, message);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = d0;
+    event.xclient.data.l[1] = d1;
+    event.xclient.data.l[2] = d2;
+    XSendEvent(dpy, DefaultRootWindow(dpy), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+void waitMapped(Display* dpy, Window w) {
+    XEvent event;
+    do {
+        XWindowEvent(dpy, w, StructureNotifyMask, &event);
+    } while (event.type != MapNotify);
+}
+
+void setStrut(Display* dpy, Window w, long height) {
+    const int screenW = DisplayWidth(dpy, DefaultScreen(dpy));
+    // left, right, top, bottom, then the start and end of each edge's span.
+    long strut[12] = {0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, screenW - 1};
+    XChangeProperty(dpy, w, atom(dpy, "_NET_WM_STRUT_PARTIAL"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(strut), 12);
+    XChangeProperty(dpy, w, atom(dpy, "_NET_WM_STRUT"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(strut), 4);
+}
+
+volatile std::sig_atomic_t stopRequested = 0;
+void onSignal(int) { stopRequested = 1; }
+
+// Reads events until killed; prints button presses when asked to.
+int eventLoop(Display* dpy, bool printPresses) {
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onSignal);
+    const int fd = ConnectionNumber(dpy);
+    while (stopRequested == 0) {
+        while (XPending(dpy) > 0) {
+            XEvent event;
+            XNextEvent(dpy, &event);
+            if (event.type == ButtonPress && printPresses) {
+                std::printf("press %u %d %d\n", event.xbutton.button, event.xbutton.x_root,
+                            event.xbutton.y_root);
+                std::fflush(stdout);
+            }
+        }
+        fd_set fds;
+        FD_ZERO(&fds);
+        FD_SET(fd, &fds);
+        timeval timeout{0, 200000};
+        select(fd + 1, &fds, nullptr, nullptr, &timeout);
+    }
+    return 0;
+}
+
+int openWindow(Display* dpy, long x, long y, long w, long h, unsigned long colour) {
+    const Window root = DefaultRootWindow(dpy);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = colour;
+    attributes.event_mask = ButtonPressMask | StructureNotifyMask | ExposureMask;
+    const Window win =
+        XCreateWindow(dpy, root, static_cast<int>(x), static_cast<int>(y), static_cast<unsigned>(w),
+                      static_cast<unsigned>(h), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWBackPixel | CWEventMask, &attributes);
+    XStoreName(dpy, win, "kiprun-xwindow");
+    XClassHint classHint{const_cast<char*>("kiprun-xwindow"), const_cast<char*>("KiprunXwindow")};
+    XSetClassHint(dpy, win, &classHint);
+    // Where it was asked to be: window managers otherwise place new windows as they like.
+    XSizeHints size{};
+    size.flags = USPosition | USSize | PPosition | PSize;
+    size.x = static_cast<int>(x);
+    size.y = static_cast<int>(y);
+    size.width = static_cast<int>(w);
+    size.height = static_cast<int>(h);
+    XSetWMNormalHints(dpy, win, &size);
+    XWMHints hints{};
+    hints.flags = InputHint | StateHint;
+    hints.input = True;
+    hints.initial_state = NormalState;
+    XSetWMHints(dpy, win, &hints);
+    Atom normal = atom(dpy, "_NET_WM_WINDOW_TYPE_NORMAL");
+    XChangeProperty(dpy, win, atom(dpy, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&normal), 1);
+    XMapRaised(dpy, win);
+    waitMapped(dpy, win);
+    // Source 2 (a pager, i.e. the user) so that focus-stealing prevention lets it through.
+    sendToRoot(dpy, win, "_NET_ACTIVE_WINDOW", 2, CurrentTime, 0);
+    XRaiseWindow(dpy, win);
+    XSetInputFocus(dpy, win, RevertToParent, CurrentTime);
+    XSync(dpy, False);
+    std::printf("window 0x%lx\n", win);
+    std::fflush(stdout);
+    return eventLoop(dpy, true);
+}
+
+int openDock(Display* dpy, long height) {
+    const int screen = DefaultScreen(dpy);
+    const int screenW = DisplayWidth(dpy, screen);
+    const int screenH = DisplayHeight(dpy, screen);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = 0x404040;
+    attributes.event_mask = StructureNotifyMask;
+    const Window win =
+        XCreateWindow(dpy, DefaultRootWindow(dpy), 0, screenH - static_cast<int>(height), screenW,
+                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWBackPixel | CWEventMask, &attributes);
+    XStoreName(dpy, win, "kiprun-dock");
+    Atom dock = atom(dpy, "_NET_WM_WINDOW_TYPE_DOCK");
+    XChangeProperty(dpy, win, atom(dpy, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&dock), 1);
+    long allDesktops = 0xFFFFFFFF;
+    XChangeProperty(dpy, win, atom(dpy, "_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&allDesktops), 1);
+    setStrut(dpy, win, height);
+    XSizeHints size{};
+    size.flags = USPosition | USSize;
+    size.x = 0;
+    size.y = screenH - static_cast<int>(height);
+    XSetWMNormalHints(dpy, win, &size);
+    XMapWindow(dpy, win);
+    waitMapped(dpy, win);
+    XSync(dpy, False);
+    std::printf("window 0x%lx\n", win);
+    std::fflush(stdout);
+    return eventLoop(dpy, false);
+}
+
+int changeStrut(Display* dpy, Window win, long height) {
+    const int screen = DefaultScreen(dpy);
+    setStrut(dpy, win, height);
+    XMoveResizeWindow(dpy, win, 0, DisplayHeight(dpy, screen) - static_cast<int>(height),
+                      static_cast<unsigned>(DisplayWidth(dpy, screen)),
+                      static_cast<unsigned>(height));
+    XSync(dpy, False);
+    return 0;
+}
+
+int sendClose(Display* dpy, Window win) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = win;
+    event.xclient.message_type = atom(dpy, "WM_PROTOCOLS");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(atom(dpy, "WM_DELETE_WINDOW"));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(dpy, win, False, NoEventMask, &event);
+    XSync(dpy, False);
+    return 0;
+}
+
+int setWorkArea(Display* dpy, long x, long y, long w, long h) {
+    const Window root = DefaultRootWindow(dpy);
+    long area[4] = {x, y, w, h};
+    XChangeProperty(dpy, root, atom(dpy, "_NET_WORKAREA"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(area), 4);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(dpy, root, atom(dpy, "_NET_NUMBER_OF_DESKTOPS"), 0, 1, False, XA_CARDINAL,
+                       &type, &format, &count, &after, &data);
+    if (data != nullptr) XFree(data);
+    if (count == 0) {
+        long one = 1;
+        XChangeProperty(dpy, root, atom(dpy, "_NET_NUMBER_OF_DESKTOPS"), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&one), 1);
+    }
+    XSync(dpy, False);
+    return 0;
+}
+
+int printState(Display* dpy, Window win) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const Atom wmState = atom(dpy, "WM_STATE");
+    if (XGetWindowProperty(dpy, win, wmState, 0, 2, False, wmState, &type, &format, &count, &after,
+                           &data) != Success) {
+        return 1;
+    }
+    const char* name = "none";
+    if (data != nullptr && count > 0) {
+        const long value = reinterpret_cast<long*>(data)[0];
+        name = value == NormalState      ? "Normal"
+               : value == IconicState    ? "Iconic"
+               : value == WithdrawnState ? "Withdrawn"
+                                         : "other";
+    }
+    std::printf("wm_state %s\n", name);
+    if (data != nullptr) XFree(data);
+    data = nullptr;
+    std::printf("net_wm_state");
+    if (XGetWindowProperty(dpy, win, atom(dpy, "_NET_WM_STATE"), 0, 64, False, XA_ATOM, &type,
+                           &format, &count, &after, &data) == Success &&
+        data != nullptr) {
+        const auto* atoms = reinterpret_cast<const Atom*>(data);
+        for (unsigned long i = 0; i < count; ++i) {
+            char* atomName = XGetAtomName(dpy, atoms[i]);
+            std::printf(" %s", atomName != nullptr ? atomName : "?");
+            if (atomName != nullptr) XFree(atomName);
+        }
+        XFree(data);
+    }
+    std::printf("\n");
+    return 0;
+}
+
+int badWindow = 0;
+int onXError(Display*, XErrorEvent* error) {
+    if (error->error_code == BadWindow) badWindow = 1;
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const char* displayName = nullptr;
+    if (args.size() >= 2 && args[0] == "--display") {
+        displayName = argv[2];
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (args.empty()) return usage();
+    const std::string command = args[0];
+    std::vector<long> numbers;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        long value = 0;
+        if (command == "selection") break;
+        if (command == "window" && i == 5) {
+            value = std::strtol(args[i].c_str(), nullptr, 16);
+        } else if (!toLong(args[i].c_str(), value)) {
+            return usage();
+        }
+        numbers.push_back(value);
+    }
+
+    Display* dpy = XOpenDisplay(displayName);
+    if (dpy == nullptr) {
+        std::fprintf(stderr, "kiprun-xwindow: cannot open display %s\n", XDisplayName(displayName));
+        return 2;
+    }
+    XSetErrorHandler(onXError);
+    int status = 0;
+    if (command == "window" && (numbers.size() == 4 || numbers.size() == 5)) {
+        status =
+            openWindow(dpy, numbers[0], numbers[1], numbers[2], numbers[3],
+                       numbers.size() == 5 ? static_cast<unsigned long>(numbers[4]) : 0x3050c0);
+    } else if (command == "dock" && numbers.size() == 1) {
+        status = openDock(dpy, numbers[0]);
+    } else if (command == "strut" && numbers.size() == 2) {
+        status = changeStrut(dpy, static_cast<Window>(numbers[0]), numbers[1]);
+    } else if (command == "close" && numbers.size() == 1) {
+        status = sendClose(dpy, static_cast<Window>(numbers[0]));
+    } else if (command == "workarea" && numbers.size() == 4) {
+        status = setWorkArea(dpy, numbers[0], numbers[1], numbers[2], numbers[3]);
+    } else if (command == "selection" && args.size() == 2) {
+        status = XGetSelectionOwner(dpy, atom(dpy, args[1].c_str())) != None ? 0 : 1;
+    } else if (command == "state" && numbers.size() == 1) {
+        status = printState(dpy, static_cast<Window>(numbers[0]));
+    } else {
+        XCloseDisplay(dpy);
+        return usage();
+    }
+    XSync(dpy, False);
+    if (badWindow != 0) status = 1;
+    XCloseDisplay(dpy);
+    return status;
+}
