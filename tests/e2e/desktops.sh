@@ -181,6 +181,29 @@ kiprun_desktop_start_mutter() {
 
 kiprun_desktop_start_kwin() {
   _kiprun_desktop_session || return 1
+  # No screen-edge actions: a pointer the tests move to a corner (a click at 10,10) would open
+  # the window overview, which then takes every click.
+  mkdir -p "$XDG_CONFIG_HOME"
+  cat >"$XDG_CONFIG_HOME/kwinrc" <<'RC'
+[ElectricBorders]
+Bottom=None
+BottomLeft=None
+BottomRight=None
+Left=None
+Right=None
+Top=None
+TopLeft=None
+TopRight=None
+
+[Effect-overview]
+BorderActivate=9
+
+[Effect-windowview]
+BorderActivateAll=9
+
+[TabBox]
+BorderActivate=9
+RC
   _kiprun_desktop_run kwin env -u KDE_FULL_SESSION -u KDE_SESSION_VERSION QT_QPA_PLATFORM=xcb \
     LIBGL_ALWAYS_SOFTWARE=1 KWIN_COMPOSE=O2 kwin_x11 --replace
   _kiprun_desktop_wait_wm 30 || return 1
