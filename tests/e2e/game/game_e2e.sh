@@ -331,19 +331,28 @@ case_colour() {
     fail "the next start is not pink: ${counts[0]} of ${counts[1]} pixels"
 }
 
+# wait_for_exit SECONDS: sets code to the program's exit code once it has ended, or leaves it
+# empty when the program is still running after SECONDS (run in this shell: only it can wait
+# for the program).
+wait_for_exit() {
+  local i
+  code=""
+  for i in $(seq $(($1 * 10))); do
+    if ! kill -0 "$app_pid" 2>/dev/null; then
+      wait "$app_pid"
+      code=$?
+      return
+    fi
+    sleep 0.1
+  done
+}
+
 case_exit() {
   start_program
   # 色変更, バージョン情報, 終了.
   answer_menu Down Down Down Return || return
-  local i code=""
-  for i in $(seq 50); do
-    if ! kill -0 "$app_pid" 2>/dev/null; then
-      wait "$app_pid"
-      code=$?
-      break
-    fi
-    sleep 0.1
-  done
+  local code
+  wait_for_exit 5
   if [ -z "$code" ]; then
     fail "the program is still running after 終了"
     return
@@ -775,15 +784,8 @@ case_close() {
     read_scene
   fi
   "$xwindow" close "$golfer_id" || fail "no close request could be sent to the golfer"
-  local i code=""
-  for i in $(seq 50); do
-    if ! kill -0 "$app_pid" 2>/dev/null; then
-      wait "$app_pid"
-      code=$?
-      break
-    fi
-    sleep 0.1
-  done
+  local code
+  wait_for_exit 5
   [ -n "$code" ] || { fail "a close request to the golfer did not end the program"; return; }
   app_pid=""
   [ "$code" = 0 ] || fail "the program ended with exit code $code after closing the golfer"
