@@ -198,6 +198,7 @@ void Form::show() {
         m_impl->placementsToUndo = 2;
         // Stamped with the time of showing, the window is placed above the windows there are.
         qt::x11::refreshServerTime(w->winId());
+        m_impl->widget()->setFreshlyShown(true);
     }
     w->show();
     qt::x11::flush();

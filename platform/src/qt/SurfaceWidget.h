@@ -27,6 +27,11 @@ public:
     // Drawn above the back buffer (line controls, borders).
     std::function<void(QPainter&)> onPaintOverlay;
 
+    // Shown since the last sleep (see SystemClock): a compositor may not have taken the
+    // window's first picture yet.
+    bool freshlyShown() const { return m_freshlyShown; }
+    void setFreshlyShown(bool fresh) { m_freshlyShown = fresh; }
+
     // Detaches the widget from its owner and lets it go: hidden at once, deleted at once or,
     // while an event handler may still be running inside it, when control is back in the
     // event loop.
@@ -40,6 +45,7 @@ protected:
 
 private:
     const BackBuffer* m_buffer = nullptr;
+    bool m_freshlyShown = false;
 };
 
 }  // namespace platform::qt

@@ -623,6 +623,12 @@ case_balloon() {
     [ "$early_wait" -gt 0 ] && sleep "$(awk -v ms="$early_wait" 'BEGIN { printf "%.3f", ms / 1000 }')"
     local early_ms=$(($(kiprun_now_ms) - t0))
     screenshot "balloon-$n-early"
+    # A second look at 500 ms: a compositor drawing with a software renderer may take a few
+    # hundred milliseconds over the first frame of a window it has not drawn before.
+    local again_wait=$((500 - ($(kiprun_now_ms) - t0)))
+    [ "$again_wait" -gt 0 ] && sleep "$(awk -v ms="$again_wait" 'BEGIN { printf "%.3f", ms / 1000 }')"
+    local again_ms=$(($(kiprun_now_ms) - t0))
+    screenshot "balloon-$n-early-again"
     local wait_ms=$((1600 - ($(kiprun_now_ms) - t0)))
     [ "$wait_ms" -gt 0 ] && sleep "$(awk -v ms="$wait_ms" 'BEGIN { printf "%.3f", ms / 1000 }')"
     local late_ms=$(($(kiprun_now_ms) - t0))
@@ -631,8 +637,11 @@ case_balloon() {
     local counts
     if counts=$(balloon_painted "balloon-$n-early" "$x" "$y" "$w"); then
       seen_early=$((seen_early + 1))
+    elif counts=$(balloon_painted "balloon-$n-early-again" "$x" "$y" "$w"); then
+      seen_early=$((seen_early + 1))
+      echo "shot $n: the balloon was not on screen yet at $early_ms ms, but at $again_ms ms"
     else
-      fail "shot $n: the balloon is not painted $early_ms ms after it mapped (white black text edges area: $counts)"
+      fail "shot $n: the balloon is not painted $early_ms ms nor $again_ms ms after it mapped (white black text edges area: $counts)"
     fi
     if counts=$(balloon_painted "balloon-$n-late" "$x" "$y" "$w"); then
       seen_late=$((seen_late + 1))
@@ -643,7 +652,7 @@ case_balloon() {
       echo "shot $n: the balloon went during the late screenshot at $late_ms ms; not counted"
       late_missed=$((late_missed + 1))
     fi
-    echo "shot $n: balloon at $x,$y ${w}x18, early shot at $early_ms ms, late at $late_ms ms"
+    echo "shot $n: balloon at $x,$y ${w}x18, early shots at $early_ms and $again_ms ms, late at $late_ms ms"
   done
   echo "balloon seen: early $seen_early of $played, late $seen_late of $((played - late_missed))"
   [ "$played" -ge "$shots" ] || fail "only $played of $shots shots played"
