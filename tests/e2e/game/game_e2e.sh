@@ -624,11 +624,16 @@ case_balloon() {
     local early_ms=$(($(kiprun_now_ms) - t0))
     screenshot "balloon-$n-early"
     # A second look at 500 ms: a compositor drawing with a software renderer may take a few
-    # hundred milliseconds over the first frame of a window it has not drawn before.
-    local again_wait=$((500 - ($(kiprun_now_ms) - t0)))
-    [ "$again_wait" -gt 0 ] && sleep "$(awk -v ms="$again_wait" 'BEGIN { printf "%.3f", ms / 1000 }')"
-    local again_ms=$(($(kiprun_now_ms) - t0))
-    screenshot "balloon-$n-early-again"
+    # hundred milliseconds over the first frame of a window it has not drawn before. Only when
+    # the first screenshot was quick: under mutter one takes near two seconds, and a second
+    # would leave no time for the late one.
+    local again_ms=""
+    if [ $(($(kiprun_now_ms) - t0)) -lt 400 ]; then
+      local again_wait=$((500 - ($(kiprun_now_ms) - t0)))
+      [ "$again_wait" -gt 0 ] && sleep "$(awk -v ms="$again_wait" 'BEGIN { printf "%.3f", ms / 1000 }')"
+      again_ms=$(($(kiprun_now_ms) - t0))
+      screenshot "balloon-$n-early-again"
+    fi
     local wait_ms=$((1600 - ($(kiprun_now_ms) - t0)))
     [ "$wait_ms" -gt 0 ] && sleep "$(awk -v ms="$wait_ms" 'BEGIN { printf "%.3f", ms / 1000 }')"
     local late_ms=$(($(kiprun_now_ms) - t0))
@@ -637,11 +642,11 @@ case_balloon() {
     local counts
     if counts=$(balloon_painted "balloon-$n-early" "$x" "$y" "$w"); then
       seen_early=$((seen_early + 1))
-    elif counts=$(balloon_painted "balloon-$n-early-again" "$x" "$y" "$w"); then
+    elif [ -n "$again_ms" ] && counts=$(balloon_painted "balloon-$n-early-again" "$x" "$y" "$w"); then
       seen_early=$((seen_early + 1))
       echo "shot $n: the balloon was not on screen yet at $early_ms ms, but at $again_ms ms"
     else
-      fail "shot $n: the balloon is not painted $early_ms ms nor $again_ms ms after it mapped (white black text edges area: $counts)"
+      fail "shot $n: the balloon is not painted $early_ms ms ${again_ms:+nor $again_ms ms }after it mapped (white black text edges area: $counts)"
     fi
     if counts=$(balloon_painted "balloon-$n-late" "$x" "$y" "$w"); then
       seen_late=$((seen_late + 1))
@@ -652,11 +657,16 @@ case_balloon() {
       echo "shot $n: the balloon went during the late screenshot at $late_ms ms; not counted"
       late_missed=$((late_missed + 1))
     fi
-    echo "shot $n: balloon at $x,$y ${w}x18, early shots at $early_ms and $again_ms ms, late at $late_ms ms"
+    echo "shot $n: balloon at $x,$y ${w}x18, early shots at $early_ms ${again_ms:+and $again_ms }ms, late at $late_ms ms"
   done
   echo "balloon seen: early $seen_early of $played, late $seen_late of $((played - late_missed))"
   [ "$played" -ge "$shots" ] || fail "only $played of $shots shots played"
-  [ "$seen_late" -ge 1 ] || fail "the balloon was never seen late in its two seconds"
+  if [ "$late_missed" -lt "$played" ]; then
+    [ "$seen_late" -ge 1 ] || fail "the balloon was never seen late in its two seconds"
+  else
+    # Under a software compositor a screenshot can take most of the two seconds.
+    echo "the late screenshots all came after the balloon: too slow to tell"
+  fi
   wait_for_reset 15
   check_not_minimised "after $played shots"
 }
