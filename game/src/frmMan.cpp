@@ -45,6 +45,27 @@ constexpr std::int32_t lastShown(const std::array<std::int16_t, N>&) {
     return static_cast<std::int32_t>(N) - 2;
 }
 
+// Where the scene's pieces stand, in twips, as start-up puts them and a new layout puts them
+// back: the golfer centred on the screen, a sprite standing on `ground`, a sprite centred on
+// the line at `x` (the golfer's right edge), the hole `steps` hole heights up.
+std::int32_t centredGolferLeft() {
+    return platform::roundToInt32(
+        (static_cast<double>(platform::Screen::width()) - GetRGNWidth(kGolferFrame0)) / 2);
+}
+
+float standingTop(std::int32_t ground, std::int32_t shape) {
+    return static_cast<float>(platform::checkedSub(ground, GetRGNHeight(shape)));
+}
+
+float centredLeft(double x, std::int32_t shape) {
+    return platform::toSingle(x - GetRGNWidth(shape) / 2.0);
+}
+
+float holeTop(std::int32_t ground, std::int32_t steps) {
+    return static_cast<float>(
+        platform::checkedSub(ground, platform::checkedMul(steps, GetRGNHeight(kHoleShape))));
+}
+
 }  // namespace
 
 frmMan::frmMan() : Form("frmMan") {
@@ -83,8 +104,7 @@ void frmMan::onLoad() {
 
     const std::int32_t ground = GetWorkAreaHeight();
     m_ground = ground;
-    nManLeft = platform::roundToInt32(
-        (static_cast<double>(platform::Screen::width()) - GetRGNWidth(kGolferFrame0)) / 2);
+    nManLeft = centredGolferLeft();
     nManTop = platform::checkedSub(ground, GetRGNHeight(kGolferFrame0));
 
     nIndex = 0;
@@ -99,22 +119,21 @@ void frmMan::onLoad() {
     frmControl& control = platform::form<frmControl>();
     MakeRGNWindow(kButtonShape, control, true);
     control.setLeft(platform::toSingle(manLeft - GetRGNWidth(kButtonShape)));
-    control.setTop(static_cast<float>(platform::checkedSub(ground, GetRGNHeight(kButtonShape))));
+    control.setTop(standingTop(ground, kButtonShape));
     control.show();
 
     frmHole& hole = platform::form<frmHole>();
     MakeRGNWindow(kHoleShape, hole, true);
-    hole.setLeft(platform::toSingle(manRight - GetRGNWidth(kHoleShape) / 2.0));
+    hole.setLeft(centredLeft(manRight, kHoleShape));
     const std::int32_t holeSteps =
         static_cast<std::int32_t>(std::floor(platform::rnd() * 20.0f)) + 10;
-    hole.setTop(static_cast<float>(
-        platform::checkedSub(ground, platform::checkedMul(holeSteps, GetRGNHeight(kHoleShape)))));
+    hole.setTop(holeTop(ground, holeSteps));
     hole.show();
 
     frmBall& ball = platform::form<frmBall>();
     MakeRGNWindow(kBallShape, ball, true);
-    ball.setLeft(platform::toSingle(manRight - GetRGNWidth(kBallShape) / 2.0));
-    ball.setTop(static_cast<float>(platform::checkedSub(ground, GetRGNHeight(kBallShape))));
+    ball.setLeft(centredLeft(manRight, kBallShape));
+    ball.setTop(standingTop(ground, kBallShape));
     ball.show();
 
     nBallFlag = 0;
@@ -159,8 +178,7 @@ void frmMan::layOutScene() {
         (static_cast<double>(m_ground) - hole.top()) / static_cast<double>(holeHeight));
     m_ground = ground;
 
-    nManLeft = platform::roundToInt32(
-        (static_cast<double>(platform::Screen::width()) - GetRGNWidth(kGolferFrame0)) / 2);
+    nManLeft = centredGolferLeft();
     nManTop = platform::checkedSub(ground, GetRGNHeight(kGolferFrame0));
     move(static_cast<float>(nManLeft), static_cast<float>(nManTop));
     const double manLeft = left();
@@ -168,14 +186,11 @@ void frmMan::layOutScene() {
 
     frmControl& control = platform::form<frmControl>();
     control.move(platform::toSingle(manLeft - GetRGNWidth(kButtonShape)),
-                 static_cast<float>(platform::checkedSub(ground, GetRGNHeight(kButtonShape))));
-    hole.move(platform::toSingle(manRight - GetRGNWidth(kHoleShape) / 2.0),
-              static_cast<float>(
-                  platform::checkedSub(ground, platform::checkedMul(holeSteps, holeHeight))));
+                 standingTop(ground, kButtonShape));
+    hole.move(centredLeft(manRight, kHoleShape), holeTop(ground, holeSteps));
     if (nBallFlag == 0) {
         frmBall& ball = platform::form<frmBall>();
-        ball.move(platform::toSingle(manRight - GetRGNWidth(kBallShape) / 2.0),
-                  static_cast<float>(platform::checkedSub(ground, GetRGNHeight(kBallShape))));
+        ball.move(centredLeft(manRight, kBallShape), standingTop(ground, kBallShape));
     }
 }
 
