@@ -5,7 +5,7 @@ set -euo pipefail
 mode=${1:-test}
 
 run_packages=(qt6-base-dev qt6-base-dev-tools cmake g++ ninja-build pkg-config
-  fonts-ipafont-gothic fonts-ipafont-mincho fontconfig libxcb1-dev libxcb-shape0-dev
+  fonts-ipafont-gothic fonts-ipafont-mincho fontconfig libxcb1-dev libxcb-shape0-dev libxcb-randr0-dev
   libx11-dev libxext-dev zlib1g-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
   imagemagick openbox clang libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev

@@ -1,5 +1,6 @@
 #include "qt/X11Support.h"
 
+#include <xcb/randr.h>
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
 
@@ -167,17 +168,50 @@ void refreshServerTime(std::uintptr_t window) {
                                     QEventLoop::X11ExcludeTimers);
 }
 
+namespace {
+
+// XWayland names each of its outputs XWAYLAND<n>; servers before 23.1 have no other mark.
+bool hasXWaylandOutput(xcb_connection_t* c) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_randr_get_screen_resources_current_reply_t* resources =
+        xcb_randr_get_screen_resources_current_reply(
+            c, xcb_randr_get_screen_resources_current(c, root), nullptr);
+    if (resources == nullptr) return false;
+    const xcb_randr_output_t* outputs =
+        xcb_randr_get_screen_resources_current_outputs(resources);
+    const int count = xcb_randr_get_screen_resources_current_outputs_length(resources);
+    bool found = false;
+    for (int i = 0; i < count && !found; ++i) {
+        xcb_randr_get_output_info_reply_t* info = xcb_randr_get_output_info_reply(
+            c, xcb_randr_get_output_info(c, outputs[i], resources->config_timestamp), nullptr);
+        if (info == nullptr) continue;
+        const std::string name(
+            reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info)),
+            static_cast<std::size_t>(xcb_randr_get_output_info_name_length(info)));
+        found = isXWaylandOutputName(name);
+        std::free(info);
+    }
+    std::free(resources);
+    return found;
+}
+
+bool hasExtension(xcb_connection_t* c, const char* name) {
+    xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
+        c, xcb_query_extension(c, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const bool present = reply != nullptr && reply->present != 0;
+    std::free(reply);
+    return present;
+}
+
+}  // namespace
+
+bool isXWaylandOutputName(const std::string& name) { return name.rfind("XWAYLAND", 0) == 0; }
+
 bool isXWayland() {
     static const bool xwayland = [] {
         xcb_connection_t* c = connection();
         if (c == nullptr) return false;
-        const char* name = "XWAYLAND";
-        xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
-            c, xcb_query_extension(c, static_cast<std::uint16_t>(std::strlen(name)), name),
-            nullptr);
-        const bool present = reply != nullptr && reply->present != 0;
-        std::free(reply);
-        return present;
+        return hasExtension(c, "XWAYLAND") || (hasExtension(c, "RANDR") && hasXWaylandOutput(c));
     }();
     return xwayland;
 }
@@ -214,7 +248,7 @@ void takeFocusForPopup(std::uintptr_t window, bool take) {
         event.format = 32;
         event.window = w;
         event.type = atom(c, "_NET_ACTIVE_WINDOW");
-        event.data.data32[0] = 1;  // from an application
+        event.data.data32[0] = 2;  // on the user's behalf: the click that opened the menu
         event.data.data32[1] = g_inputTime;
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
         xcb_send_event(c, 0, root,

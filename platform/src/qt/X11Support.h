@@ -33,8 +33,10 @@ void copyShapeToInput(std::uintptr_t window);
 // window's last input below it (and flag it as demanding attention).
 void refreshServerTime(std::uintptr_t window);
 
-// True when the X server is XWayland, the X server of a Wayland desktop.
+// True when the X server is XWayland, the X server of a Wayland desktop: it has the XWAYLAND
+// extension (from 23.1 on) or an output of XWayland's naming.
 bool isXWayland();
+bool isXWaylandOutputName(const std::string& name);
 // The server time of the last mouse press the program received (0 before the first).
 void noteInputTime(std::uint32_t time);
 // Lets a window of the scene take the keyboard focus for a while and asks the window manager
