@@ -5,14 +5,18 @@
 # Usage: tests/e2e/wayland/check-wayland.sh mutter|kwin [BUILD_DIR]
 #   mutter  `mutter --wayland --headless --virtual-monitor 1280x800` under dbus-run-session;
 #           clicks and keys go through the compositor with mutter's RemoteDesktop D-Bus
-#           interface (never XTEST).
+#           interface (never XTEST), screenshots come from its ScreenCast interface over
+#           PipeWire (mutter-input.py does both).
 #   kwin    `kwin_wayland --virtual --xwayland`, started from a copy of the binary (a copy has
-#           no file capability, which a session without a seat refuses); screenshots from
-#           KWin's ScreenShot2 D-Bus interface (KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1).
-# Prints a table: scene shown, balloon seen (n of N), click-through, menu closes. Screenshots
-# and logs go to BUILD_DIR/e2e-artifacts/wayland-<desktop>/.
-# Packages: mutter, kwin-wayland, xwayland, libglib2.0-bin (gdbus), python3-dbus, xdotool,
-# imagemagick.
+#           no file capability, which a session without a seat refuses); input through KWin's
+#           fake-input protocol, screenshots from its ScreenShot2 D-Bus interface
+#           (kwin-glue.sh).
+# Beneath the scene lie a Wayland window (wayland-window.py) and an X window. Prints a table:
+# scene shown, balloon seen (n of N), click-through to X and Wayland windows, menu closes.
+# Screenshots and logs go to BUILD_DIR/e2e-artifacts/wayland-<desktop>/.
+# Packages: mutter, kwin-wayland, xwayland, python3-dbus, python3-gi, gir1.2-gtk-3.0,
+# gir1.2-gstreamer-1.0, gir1.2-gst-plugins-base-1.0, gstreamer1.0-pipewire, pipewire,
+# wireplumber, x11-utils, imagemagick (and for kwin: libwayland-dev, plasma-wayland-protocols).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
@@ -34,7 +38,8 @@ if [ -z "${KIPRUN_WAYLAND_INSIDE:-}" ]; then
     ;;
   kwin)
     cp "$(command -v kwin_wayland)" "$runtime/kwin_wayland"
-    KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 QT_QPA_PLATFORM=wayland timeout 600 dbus-run-session -- \
+    KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
+      timeout 600 dbus-run-session -- \
       "$runtime/kwin_wayland" --virtual --xwayland --width 1280 --height 800 \
       --exit-with-session "bash $0 $desktop $build" 2>"$out/compositor.log"
     ;;
@@ -54,10 +59,10 @@ xshape=$build/tests/e2e/kiprun-xshape
 xwindow=$build/tests/e2e/kiprun-xwindow
 program=$build/app/DskKPR
 work=$(mktemp -d)
-app_pid="" cover_pid=""
+app_pid="" cover_pid="" wayland_pid="" input_pid="" services=""
 cleanup() {
   local pid
-  for pid in $app_pid $cover_pid; do kill "$pid" 2>/dev/null; done
+  for pid in $app_pid $cover_pid $wayland_pid $input_pid $services; do kill "$pid" 2>/dev/null; done
   exec 3>&- 4<&-
   rm -rf "$work"
 }
@@ -66,18 +71,32 @@ log() { echo "$*" | tee -a "$out/check.log"; }
 : >"$out/check.log"
 for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 log "desktop $desktop: DISPLAY=$DISPLAY WAYLAND_DISPLAY=${WAYLAND_DISPLAY:-}"
+[ -f "$here/kwin-glue.sh" ] && . "$here/kwin-glue.sh"
 
-# Input through the compositor: a helper holds mutter's remote-desktop session and takes one
-# command a line (mutter-input.py tells them).
+# Input (and, for mutter, screenshots) through the compositor: a helper holds the session and
+# takes one command a line on fd 3, answering on fd 4 (mutter-input.py tells them).
 input_ok=""
 input_start() {
   case $desktop in
   mutter)
+    # The screen cast hands its frames over PipeWire, which needs a session manager.
+    if command -v pipewire >/dev/null && command -v wireplumber >/dev/null; then
+      pipewire >"$out/pipewire.log" 2>&1 &
+      services="$services $!"
+      sleep 0.5
+      wireplumber >"$out/wireplumber.log" 2>&1 &
+      services="$services $!"
+      sleep 1
+    fi
     mkfifo "$work/in" "$work/ack"
     /usr/bin/python3 "$here/mutter-input.py" <"$work/in" >"$work/ack" 2>"$out/input.log" &
+    input_pid=$!
     exec 3>"$work/in" 4<"$work/ack"
     local reply
-    read -r -t 10 reply <&4 && [ "$reply" = ready ] && input_ok=yes
+    read -r -t 15 reply <&4 && [ "$reply" = ready ] && input_ok=yes
+    ;;
+  kwin)
+    kwin_input_start && input_ok=yes
     ;;
   esac
   [ -n "$input_ok" ]
@@ -86,20 +105,47 @@ send() {
   local reply
   echo "$*" >&3
   read -r -t 5 reply <&4
+  [ "$reply" = ok ]
 }
-move_to() { send move "$1" "$2"; sleep 0.05; }
+move_to() { send move "$1" "$2"; sleep 0.1; }
 # click X Y BUTTON(1|3)
 click() {
   local code=272
   [ "$3" = 3 ] && code=273
   move_to "$1" "$2"
   send button "$code" 1
+  sleep 0.05
   send button "$code" 0
 }
-key() { send key "$1" 1; send key "$1" 0; }
+key() { send key "$1" 1; sleep 0.03; send key "$1" 0; }
 
-# Screenshots of the XWayland root: what the X server holds for its windows.
-shot() { /usr/bin/import -window root "$out/$1.png" 2>>"$out/check.log"; }
+# Screenshots of what the compositor shows (never XWayland's root, which a rootless XWayland
+# does not draw). shot NAME writes $out/NAME.png.
+shot() {
+  local file=$out/$1.png
+  rm -f "$file"
+  case $desktop in
+  mutter) send shot "$file" ;;
+  kwin) kwin_shot "$file" ;;
+  esac
+  [ -s "$file" ]
+}
+# count_pixels NAME X Y W H EXPRESSION: pixels of the area of screenshot NAME for which the awk
+# EXPRESSION over r, g, b (0-255) holds.
+count_pixels() {
+  /usr/bin/convert "$out/$1.png" -crop "${4}x${5}+$2+$3" +repage -depth 8 txt:- 2>/dev/null |
+    awk -F'[()]' 'NR > 1 { split($2, c, ","); r = c[1]; g = c[2]; b = c[3]; if ('"$6"') n++ }
+      END { print n + 0 }'
+}
+dark='r < 64 && g < 64 && b < 64'
+# Light enough for a white face a compositor is still fading in (mutter maps a window with a
+# short fade: 98 % opaque at 180 ms, measured).
+white='r > 220 && g > 220 && b > 220'
+# The colour under a point: "R G B".
+pixel() {
+  /usr/bin/convert "$out/$1.png" -crop "1x1+$2+$3" +repage -depth 8 txt:- 2>/dev/null |
+    awk -F'[()]' 'NR == 2 { split($2, c, ","); print c[1] + 0, c[2] + 0, c[3] + 0 }'
+}
 
 scene_windows() {
   "$xshape" --class DskKPR "$@" 2>/dev/null | awk '
@@ -112,100 +158,197 @@ read_scene() {
   read -r golfer_id golfer_x golfer_y _ <<<"$(echo "$list" | awk '$4 == 79 && $5 == 96 { print; exit }')"
   read -r button_id button_x button_y _ <<<"$(echo "$list" | awk '$4 == 18 && $5 == 22 { print; exit }')"
 }
+menu_open() { "$xshape" --name DskKPR 2>/dev/null | grep -q '^mapped 1'; }
+
+# (Re)starts the program and waits for its scene: it then stands above every window there is.
+start_program() {
+  if [ -n "$app_pid" ]; then
+    kill "$app_pid" 2>/dev/null
+    wait "$app_pid" 2>/dev/null
+    for i in $(seq 50); do [ -z "$(scene_windows)" ] && break; sleep 0.1; done
+  fi
+  (cd "$work" && exec ./DskKPR >>"$work/app.out" 2>&1) &
+  app_pid=$!
+  golfer_id=""
+  "$xshape" --class DskKPR --count 4 --wait 20 >/dev/null 2>&1 || return 1
+  sleep 1
+  read_scene
+  [ -n "$golfer_id" ] && [ -n "${button_id:-}" ]
+}
 
 # --- the checks ----------------------------------------------------------------------------------
+# Beneath the scene: a Wayland window over the whole screen and, over its bottom-left quarter, an
+# X window; the golfer stands on the line between them (it is centred on the 1280-pixel screen).
 input_start || log "no input through the compositor on $desktop"
-"$xwindow" window 0 400 1280 400 3050c0 >"$work/cover.out" 2>&1 &
+/usr/bin/python3 "$here/wayland-window.py" c05030 >"$work/wayland.out" 2>"$out/wayland-window.log" &
+wayland_pid=$!
+for i in $(seq 100); do grep -q '^ready' "$work/wayland.out" && break; sleep 0.1; done
+grep -q '^ready' "$work/wayland.out" || log "the Wayland window did not show"
+sleep 0.5
+"$xwindow" window 0 400 640 400 3050c0 >"$work/cover.out" 2>&1 &
 cover_pid=$!
 sleep 1
 cp "$program" "$work/DskKPR"
-(cd "$work" && exec ./DskKPR >"$work/app.out" 2>&1) &
-app_pid=$!
+
 scene="no"
-if "$xshape" --class DskKPR --count 4 --wait 20 >/dev/null 2>&1; then
-  sleep 1
-  read_scene
-  shot scene
+if start_program; then
   iconic=0
   for id in $(scene_windows --unmapped | awk '{ print $1 }'); do
     "$xwindow" state "$id" | grep -q 'Iconic\|_NET_WM_STATE_HIDDEN' && iconic=$((iconic + 1))
   done
-  scene="yes ($(scene_windows | wc -l) windows mapped, $iconic minimised)"
+  scene="$(scene_windows | wc -l) windows mapped, $iconic minimised"
+  if [ -n "$input_ok" ] && shot scene; then
+    # The golfer's outline and the button's face, as the compositor shows them.
+    figure=$(count_pixels scene "$golfer_x" "$golfer_y" 79 96 "$dark")
+    face=$(count_pixels scene "$button_x" "$button_y" 18 22 "$white")
+    scene="$scene; on screen: $figure dark pixels in the golfer's box, $face white in the button's"
+    [ "$figure" -ge 100 ] && [ "$face" -ge 50 ] && scene="yes ($scene)" || scene="no ($scene)"
+  fi
 fi
 log "scene shown: $scene"
 
-balloon="not checked" through="not checked" menu="not checked"
+balloon="not checked" through_x="not checked" through_w="not checked" menu="not checked"
 if [ -n "$input_ok" ] && [ -n "${golfer_id:-}" ]; then
-  # Click-through: transparent points of the golfer's box, to the X window beneath.
-  passed=0 total=0
-  for p in "3 3" "75 3" "3 50" "75 90" "70 20"; do
-    read -r dx dy <<<"$p"
-    before=$(grep -c '^press' "$work/cover.out")
-    click $((golfer_x + dx)) $((golfer_y + dy)) 1
-    sleep 0.3
-    total=$((total + 1))
-    [ "$(grep -c '^press' "$work/cover.out")" -gt "$before" ] && passed=$((passed + 1))
-  done
-  through="$passed of $total"
-  log "presses seen beneath: $(grep "^press" "$work/cover.out" | tr "\n" ";") golfer at $golfer_x,$golfer_y"
-  log "click-through: $through"
-
-  # The balloon, over several shots: a shot is the button, then the button again at the gauge.
-  seen=0 tries=0
-  for n in 1 2 3; do
-    sleep 3
+  # A shot: the button, then the button again once the gauge shows. Sets balloon_line to the
+  # balloon's window ("ID X Y W H") when it shows, and balloon_shown to that moment (ns).
+  play_shot() {
+    balloon_line=""
     click $((button_x + 9)) $((button_y + 11)) 1
-    for i in $(seq 100); do
+    for i in $(seq 60); do
       scene_windows | awk '$4 == 79 && $5 == 17' | grep -q . && break
       sleep 0.05
     done
-    scene_windows | awk '$4 == 79 && $5 == 17' | grep -q . || log "shot $n: no gauge"
+    scene_windows | awk '$4 == 79 && $5 == 17' | grep -q . || { log "shot $1: no gauge"; return 1; }
+    sleep 0.4
     click $((button_x + 9)) $((button_y + 11)) 1
-    line=""
     for i in $(seq 400); do
-      line=$(scene_windows | awk '$5 == 18 { print; exit }')
-      [ -n "$line" ] && break
-      sleep 0.03
+      balloon_line=$(scene_windows | awk '$5 == 18 { print; exit }')
+      [ -n "$balloon_line" ] && break
+      sleep 0.02
     done
-    [ -n "$line" ] || { log "shot $n: no balloon"; continue; }
-    read -r _ bx by bw _ <<<"$line"
+    balloon_shown=$(date +%s%N)
+    [ -n "$balloon_line" ] || { log "shot $1: no balloon"; return 1; }
+  }
+  # Waits for the end of a shot: balloon, gauge and shadow gone, four windows left.
+  shot_over() {
+    for i in $(seq 100); do
+      [ "$(scene_windows | wc -l)" -eq 4 ] && return 0
+      sleep 0.1
+    done
+    return 1
+  }
+
+  # Click-through: points of the golfer's box the figure leaves clear, on a scene just shown and
+  # after a swing (a click on a window beneath raises that window over the scene, as it should,
+  # so the program starts again for each point).
+  through_phase() {
+    local phase=$1 p dx dy x y colour target xb wb xa wa
+    for p in "3 3" "3 50" "3 90" "75 3" "75 90" "70 20"; do
+      read -r dx dy <<<"$p"
+      if [ "$phase" = swing ]; then
+        play_shot "before click-through" && shot_over || { log "no shot before point $dx,$dy"; start_program; continue; }
+        sleep 0.5
+      fi
+      shot "through-$phase-$dx-$dy" || continue
+      x=$((golfer_x + dx)) y=$((golfer_y + dy))
+      # Only points where the screenshot shows the window beneath, not the figure.
+      colour=$(pixel "through-$phase-$dx-$dy" "$x" "$y")
+      case $colour in
+      "48 80 192") target=x ;;
+      "192 80 48") target=w ;;
+      *) log "$phase: point $dx,$dy of the golfer's box is not clear ($colour); skipped"; continue ;;
+      esac
+      xb=$(grep -c '^press' "$work/cover.out") wb=$(grep -c '^press' "$work/wayland.out")
+      click "$x" "$y" 1
+      sleep 0.4
+      xa=$(grep -c '^press' "$work/cover.out") wa=$(grep -c '^press' "$work/wayland.out")
+      if [ $target = x ]; then
+        tx=$((tx + 1))
+        [ "$xa" -gt "$xb" ] && [ "$wa" -eq "$wb" ] && px=$((px + 1))
+      else
+        tw=$((tw + 1))
+        [ "$wa" -gt "$wb" ] && [ "$xa" -eq "$xb" ] && pw=$((pw + 1))
+      fi
+      log "$phase: click at $dx,$dy of the golfer's box (over the $([ $target = x ] && echo X || echo Wayland) window): X window $((xa - xb)) presses, Wayland window $((wa - wb))"
+      if [ $target = x ] && [ "$xa" -eq "$xb" ] || [ $target = w ] && [ "$wa" -eq "$wb" ]; then
+        log "missed: pointer $(xdotool getmouselocation 2>/dev/null); scene $(scene_windows | tr '\n' ';')"
+      fi
+      start_program || return 1
+    done
+  }
+  px=0 tx=0 pw=0 tw=0
+  through_phase start
+  through_x="$px of $tx" through_w="$pw of $tw"
+  px=0 tx=0 pw=0 tw=0
+  through_phase swing
+  through_x="$through_x at start, $px of $tx after a swing"
+  through_w="$through_w at start, $pw of $tw after a swing"
+  log "click-through to an X window: $through_x; to a Wayland window: $through_w"
+
+  # The balloon, over several shots, in the compositor's picture: early (about 300 ms after
+  # XWayland maps it, once the compositor's 250 ms fade-in is over) and late (about 1.4 s into
+  # its two seconds).
+  seen=0 tries=0
+  for n in 1 2 3; do
+    play_shot "$n" || continue
+    read -r _ bx by bw _ <<<"$balloon_line"
     for when in early late; do
-      [ "$when" = late ] && sleep 1.3
+      [ "$when" = early ] && sleep 0.3
+      if [ "$when" = late ]; then
+        left=$((1400 - ($(date +%s%N) - balloon_shown) / 1000000))
+        [ "$left" -gt 0 ] && sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"
+      fi
+      ms=$((($(date +%s%N) - balloon_shown) / 1000000))
       tries=$((tries + 1))
-      shot "balloon-$n-$when"
-      white=$(/usr/bin/convert "$out/balloon-$n-$when.png" -crop "${bw}x18+$bx+$by" +repage -depth 8 \
-        txt:- | grep -c '#FFFFFF')
-      [ $((white * 10)) -ge $((bw * 18 * 3)) ] && seen=$((seen + 1))
-      log "shot $n $when: $white white pixels of $((bw * 18))"
+      shot "balloon-$n-$when" || { log "shot $n $when: no screenshot"; continue; }
+      w=$(count_pixels "balloon-$n-$when" "$bx" "$by" "$bw" 18 "$white")
+      d=$(count_pixels "balloon-$n-$when" "$bx" "$by" "$bw" 18 "$dark")
+      ok=no
+      [ $((w * 10)) -ge $((bw * 18 * 4)) ] && [ "$d" -ge 20 ] && { ok=yes; seen=$((seen + 1)); }
+      log "shot $n $when (${ms} ms): $w white and $d dark pixels of $((bw * 18)): $ok"
     done
+    shot_over || log "shot $n: the shot did not end"
+    sleep 0.5
   done
   balloon="$seen of $tries"
   log "balloon seen: $balloon"
-  # The menu: Escape, then a click elsewhere.
-  closes=0
-  click $((button_x + 9)) $((button_y + 11)) 3
-  if "$xshape" --name DskKPR --wait 5 >/dev/null 2>&1; then
-    sleep 0.3
-    key 65307
-    sleep 1
-    "$xshape" --name DskKPR >/dev/null 2>&1 || closes=$((closes + 1))
-  fi
-  # Still open: a click on the button closes it.
-  "$xshape" --name DskKPR >/dev/null 2>&1 && { click $((button_x + 9)) $((button_y + 11)) 1; sleep 0.5; }
-  click $((button_x + 9)) $((button_y + 11)) 3
-  if "$xshape" --name DskKPR --wait 5 >/dev/null 2>&1; then
-    sleep 0.3
-    click 40 40 1
-    sleep 1
-    "$xshape" --name DskKPR >/dev/null 2>&1 || closes=$((closes + 1))
-  fi
-  menu="Escape and click outside: $closes of 2"
-  log "menu closes: $menu"
 
-  "$xshape" --name DskKPR >/dev/null 2>&1 && { click $((button_x + 9)) $((button_y + 11)) 1; sleep 0.5; }
+  # The menu: Escape, and a click on another window, X and Wayland.
+  esc=0 esc_n=0 outside=0 outside_n=0
+  open_menu() {
+    click $((button_x + 9)) $((button_y + 11)) 3
+    for i in $(seq 50); do menu_open && break; sleep 0.1; done
+    menu_open || { log "the menu did not open"; return 1; }
+    sleep 0.5
+  }
+  menu_closes() {
+    for i in $(seq 20); do menu_open || return 0; sleep 0.1; done
+    return 1
+  }
+  for n in 1 2 3; do
+    open_menu || continue
+    esc_n=$((esc_n + 1))
+    log "menu $n open: X focus $(xdotool getwindowfocus 2>/dev/null), active $(xprop -root _NET_ACTIVE_WINDOW | awk '{ print $NF }'), button $button_id"
+    key 65307
+    if menu_closes; then esc=$((esc + 1)); else
+      log "Escape $n: the menu stays open"
+      click $((button_x + 9)) $((button_y + 11)) 1
+      sleep 0.5
+    fi
+  done
+  for target in "300 600 X" "1000 300 Wayland" "300 600 X" "1000 300 Wayland"; do
+    read -r x y name <<<"$target"
+    open_menu || continue
+    outside_n=$((outside_n + 1))
+    click "$x" "$y" 1
+    if menu_closes; then outside=$((outside + 1)); else log "a click on the $name window: the menu stays open"; fi
+    start_program || break
+  done
+  menu="Escape $esc of $esc_n, a click on another window $outside of $outside_n"
+  log "menu closes: $menu"
 fi
 
 log ""
-log "| desktop | scene shown | balloon seen | click-through | menu closes |"
+log "| desktop | scene shown | balloon seen | click-through to X / Wayland windows | menu closes |"
 log "|---|---|---|---|---|"
-log "| $desktop (Wayland, XWayland) | $scene | $balloon | $through | $menu |"
+log "| $desktop (Wayland, XWayland) | $scene | $balloon | $through_x / $through_w | $menu |"
