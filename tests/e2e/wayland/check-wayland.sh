@@ -11,6 +11,8 @@
 #           no file capability, which a session without a seat refuses); input through KWin's
 #           fake-input protocol, screenshots from its ScreenShot2 D-Bus interface
 #           (kwin-glue.sh).
+# KIPRUN_XWAYLAND=PATH runs another XWayland than /usr/bin/Xwayland (for mutter this needs
+# root: a private mount covers the system's binary).
 # Beneath the scene lie a Wayland window (wayland-window.py) and an X window. Prints a table:
 # scene shown, balloon seen (n of N), click-through to X and Wayland windows, menu closes.
 # Screenshots and logs go to BUILD_DIR/e2e-artifacts/wayland-<desktop>/.
@@ -30,10 +32,21 @@ if [ -z "${KIPRUN_WAYLAND_INSIDE:-}" ]; then
   chmod 700 "$runtime"
   export XDG_RUNTIME_DIR=$runtime KIPRUN_WAYLAND_INSIDE=1 KIPRUN_WAYLAND_OUT=$out
   unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+  # Another XWayland than the system's, when KIPRUN_XWAYLAND names one: KWin looks for it on
+  # the PATH, mutter runs /usr/bin/Xwayland, which a private mount namespace covers (root only).
+  wrap=()
+  if [ -n "${KIPRUN_XWAYLAND:-}" ]; then
+    mkdir "$runtime/bin"
+    ln -s "$(realpath "$KIPRUN_XWAYLAND")" "$runtime/bin/Xwayland"
+    export PATH=$runtime/bin:$PATH
+    # shellcheck disable=SC2016  # expanded by the inner shell
+    [ "$desktop" = mutter ] &&
+      wrap=(unshare -m sh -c 'mount --bind "$0" /usr/bin/Xwayland && exec "$@"' "$runtime/bin/Xwayland")
+  fi
   # This script runs again as the compositor's client, with DISPLAY naming XWayland.
   case $desktop in
   mutter)
-    timeout 600 dbus-run-session -- mutter --wayland --headless --virtual-monitor 1280x800 \
+    timeout 600 "${wrap[@]}" dbus-run-session -- mutter --wayland --headless --virtual-monitor 1280x800 \
       -- bash "$0" "$desktop" "$build" 2>"$out/compositor.log"
     ;;
   kwin)
@@ -70,7 +83,7 @@ trap cleanup EXIT
 log() { echo "$*" | tee -a "$out/check.log"; }
 : >"$out/check.log"
 for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-log "desktop $desktop: DISPLAY=$DISPLAY WAYLAND_DISPLAY=${WAYLAND_DISPLAY:-}"
+log "desktop $desktop: DISPLAY=$DISPLAY WAYLAND_DISPLAY=${WAYLAND_DISPLAY:-} $(xdpyinfo | awk '/^vendor release/ { print "X server release", $NF }')"
 [ -f "$here/kwin-glue.sh" ] && . "$here/kwin-glue.sh"
 
 # Input (and, for mutter, screenshots) through the compositor: a helper holds the session and
@@ -167,7 +180,7 @@ start_program() {
     wait "$app_pid" 2>/dev/null
     for i in $(seq 50); do [ -z "$(scene_windows)" ] && break; sleep 0.1; done
   fi
-  (cd "$work" && exec ./DskKPR >>"$work/app.out" 2>&1) &
+  (cd "$work" && exec env ${KIPRUN_APP_ENV:-} ./DskKPR >>"$work/app.out" 2>&1) &
   app_pid=$!
   golfer_id=""
   "$xshape" --class DskKPR --count 4 --wait 20 >/dev/null 2>&1 || return 1
@@ -185,9 +198,17 @@ wayland_pid=$!
 for i in $(seq 100); do grep -q '^ready' "$work/wayland.out" && break; sleep 0.1; done
 grep -q '^ready' "$work/wayland.out" || log "the Wayland window did not show"
 sleep 0.5
-"$xwindow" window 0 400 640 400 3050c0 >"$work/cover.out" 2>&1 &
-cover_pid=$!
-sleep 1
+# (Re)opens the X window: it then lies above the Wayland window again.
+start_cover() {
+  if [ -n "$cover_pid" ]; then
+    kill "$cover_pid" 2>/dev/null
+    wait "$cover_pid" 2>/dev/null
+  fi
+  "$xwindow" window 0 400 640 400 3050c0 >>"$work/cover.out" 2>&1 &
+  cover_pid=$!
+  sleep 1
+}
+start_cover
 cp "$program" "$work/DskKPR"
 
 scene="no"
@@ -250,6 +271,14 @@ if [ -n "$input_ok" ] && [ -n "${golfer_id:-}" ]; then
         sleep 0.5
       fi
       shot "through-$phase-$dx-$dy" || continue
+      if [ "$phase" = swing ]; then
+        # Back in its stance the golfer shows what it showed at start, and nothing of the
+        # frames before (a compositor that does not paint what lies beneath leaves them).
+        after=$(count_pixels "through-$phase-$dx-$dy" "$golfer_x" "$golfer_y" 79 96 "$dark")
+        swings=$((swings + 1))
+        [ $((after * 4)) -le $((${figure:-0} * 5)) ] && clean=$((clean + 1))
+        log "after a swing: $after dark pixels in the golfer's box (at start $figure)"
+      fi
       x=$((golfer_x + dx)) y=$((golfer_y + dy))
       # Only points where the screenshot shows the window beneath, not the figure.
       colour=$(pixel "through-$phase-$dx-$dy" "$x" "$y")
@@ -279,8 +308,11 @@ if [ -n "$input_ok" ] && [ -n "${golfer_id:-}" ]; then
   px=0 tx=0 pw=0 tw=0
   through_phase start
   through_x="$px of $tx" through_w="$pw of $tw"
-  px=0 tx=0 pw=0 tw=0
+  px=0 tx=0 pw=0 tw=0 swings=0 clean=0
+  start_cover
+  start_program
   through_phase swing
+  scene="$scene; after a swing the golfer's box is clean $clean of $swings"
   through_x="$through_x at start, $px of $tx after a swing"
   through_w="$through_w at start, $pw of $tw after a swing"
   log "click-through to an X window: $through_x; to a Wayland window: $through_w"
