@@ -12,7 +12,8 @@
 #           fake-input protocol, screenshots from its ScreenShot2 D-Bus interface
 #           (kwin-glue.sh).
 # KIPRUN_XWAYLAND=PATH runs another XWayland than /usr/bin/Xwayland (for mutter this needs
-# root: a private mount covers the system's binary).
+# root: a private mount covers the system's binary). KIPRUN_APP_ENV="NAME=VALUE ..." adds to the
+# program's environment (QT_LOGGING_RULES, say).
 # Beneath the scene lie a Wayland window (wayland-window.py) and an X window. Prints a table:
 # scene shown, balloon seen (n of N), click-through to X and Wayland windows, menu closes.
 # Screenshots and logs go to BUILD_DIR/e2e-artifacts/wayland-<desktop>/.
