@@ -50,15 +50,14 @@ qt::SurfaceWidget* createWidget(FormStyle style) {
                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
     }
     auto* widget = new qt::SurfaceWidget(nullptr, flags);
-    // KWin on Wayland takes the whole rectangle of an XWayland window without an alpha channel
-    // for opaque, shape or not, and never paints again what lies beneath it: the golfer left
-    // every frame of its swing, the gauge and the pointer's trail on the screen. With a visual
-    // that has alpha (every pixel inside the shape still opaque) it paints beneath the window.
-    if (style == FormStyle::Shaped && qt::x11::isXWayland()) {
-        widget->setAttribute(Qt::WA_TranslucentBackground);
-    }
     if (qt::x11::active()) {
         if (style == FormStyle::Shaped) {
+            // KWin on Wayland takes the whole rectangle of an XWayland window without an alpha
+            // channel for opaque, shape or not, and never paints again what lies beneath it:
+            // the golfer left every frame of its swing, the gauge and the pointer's trail on
+            // the screen. With a visual that has alpha (every pixel inside the shape still
+            // opaque) it paints beneath the window. Chosen before the window is created.
+            if (qt::x11::isXWayland()) widget->setAttribute(Qt::WA_TranslucentBackground);
             qt::x11::prepareSceneWindow(widget->winId());
         } else {
             qt::x11::setSkipTaskbarAndPager(widget->winId());

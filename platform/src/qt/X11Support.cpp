@@ -27,6 +27,10 @@ xcb_connection_t* connection() {
     return native != nullptr ? native->connection() : nullptr;
 }
 
+xcb_window_t rootWindow(xcb_connection_t* c) {
+    return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
 // Atoms are interned once per name: each lookup is a round trip to the server.
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     static std::map<std::string, xcb_atom_t> known;
@@ -104,7 +108,7 @@ public:
             const auto* reparent = static_cast<const xcb_reparent_notify_event_t*>(message);
             xcb_connection_t* c = connection();
             if (c != nullptr && sceneWindows.count(reparent->window) != 0 &&
-                reparent->parent != xcb_setup_roots_iterator(xcb_get_setup(c)).data->root) {
+                reparent->parent != rootWindow(c)) {
                 setCardinals(c, reparent->parent, "_COMPTON_SHADOW", {0});
                 xcb_flush(c);
             }
@@ -172,10 +176,9 @@ namespace {
 
 // XWayland names each of its outputs XWAYLAND<n>; servers before 23.1 have no other mark.
 bool hasXWaylandOutput(xcb_connection_t* c) {
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     xcb_randr_get_screen_resources_current_reply_t* resources =
         xcb_randr_get_screen_resources_current_reply(
-            c, xcb_randr_get_screen_resources_current(c, root), nullptr);
+            c, xcb_randr_get_screen_resources_current(c, rootWindow(c)), nullptr);
     if (resources == nullptr) return false;
     const xcb_randr_output_t* outputs =
         xcb_randr_get_screen_resources_current_outputs(resources);
@@ -250,8 +253,7 @@ void takeFocusForPopup(std::uintptr_t window, bool take) {
         event.type = atom(c, "_NET_ACTIVE_WINDOW");
         event.data.data32[0] = 2;  // on the user's behalf: the click that opened the menu
         event.data.data32[1] = g_inputTime;
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        xcb_send_event(c, 0, root,
+        xcb_send_event(c, 0, rootWindow(c),
                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&event));
     }

@@ -61,11 +61,7 @@ finish() {
 # --- reading the scene back ------------------------------------------------------------------
 
 # One line per mapped window of the program: "ID X Y WIDTH HEIGHT".
-scene_windows() {
-  "$xshape" --class DskKPR "$@" 2>/dev/null | awk '
-    $1 == "window" { id = $2 } $1 == "position" { x = $2; y = $3 }
-    $1 == "size" { w = $2; h = $3 } $1 == "end" { print id, x, y, w, h }'
-}
+scene_windows() { kiprun_scene_windows "$xshape" "$@"; }
 # window_of_size W H [LIST]: the first window of that size.
 window_of_size() {
   local list=${3:-$(scene_windows)}

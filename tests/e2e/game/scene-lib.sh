@@ -45,6 +45,14 @@ kiprun_now_ms() {
   echo $((t / 1000))
 }
 
+# kiprun_scene_windows XSHAPE [OPTIONS...]: one line per window of the program, as kiprun-xshape
+# (the tool at XSHAPE) reads it back from the server: "ID X Y WIDTH HEIGHT".
+kiprun_scene_windows() {
+  "$1" --class DskKPR "${@:2}" 2>/dev/null | awk '
+    $1 == "window" { id = $2 } $1 == "position" { x = $2; y = $3 }
+    $1 == "size" { w = $2; h = $3 } $1 == "end" { print id, x, y, w, h }'
+}
+
 # kiprun_windows PID: one line per mapped top-level window of the process:
 # "ID X Y WIDTHxHEIGHT".
 kiprun_windows() {

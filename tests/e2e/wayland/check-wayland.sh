@@ -85,6 +85,8 @@ log() { echo "$*" | tee -a "$out/check.log"; }
 : >"$out/check.log"
 for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 log "desktop $desktop: DISPLAY=$DISPLAY WAYLAND_DISPLAY=${WAYLAND_DISPLAY:-} $(xdpyinfo | awk '/^vendor release/ { print "X server release", $NF }')"
+# shellcheck source=../game/scene-lib.sh
+. "$here/../game/scene-lib.sh"
 [ -f "$here/kwin-glue.sh" ] && . "$here/kwin-glue.sh"
 
 # Input (and, for mutter, screenshots) through the compositor: a helper holds the session and
@@ -161,11 +163,7 @@ pixel() {
     awk -F'[()]' 'NR == 2 { split($2, c, ","); print c[1] + 0, c[2] + 0, c[3] + 0 }'
 }
 
-scene_windows() {
-  "$xshape" --class DskKPR "$@" 2>/dev/null | awk '
-    $1 == "window" { id = $2 } $1 == "position" { x = $2; y = $3 }
-    $1 == "size" { w = $2; h = $3 } $1 == "end" { print id, x, y, w, h }'
-}
+scene_windows() { kiprun_scene_windows "$xshape" "$@"; }
 read_scene() {
   local list
   list=$(scene_windows)
@@ -232,7 +230,7 @@ log "scene shown: $scene"
 balloon="not checked" through_x="not checked" through_w="not checked" menu="not checked"
 if [ -n "$input_ok" ] && [ -n "${golfer_id:-}" ]; then
   # A shot: the button, then the button again once the gauge shows. Sets balloon_line to the
-  # balloon's window ("ID X Y W H") when it shows, and balloon_shown to that moment (ns).
+  # balloon's window ("ID X Y W H") when it shows, and balloon_shown to that moment (ms).
   play_shot() {
     balloon_line=""
     click $((button_x + 9)) $((button_y + 11)) 1
@@ -248,7 +246,7 @@ if [ -n "$input_ok" ] && [ -n "${golfer_id:-}" ]; then
       [ -n "$balloon_line" ] && break
       sleep 0.02
     done
-    balloon_shown=$(date +%s%N)
+    balloon_shown=$(kiprun_now_ms)
     [ -n "$balloon_line" ] || { log "shot $1: no balloon"; return 1; }
   }
   # Waits for the end of a shot: balloon, gauge and shadow gone, four windows left.
@@ -328,10 +326,10 @@ if [ -n "$input_ok" ] && [ -n "${golfer_id:-}" ]; then
     for when in early late; do
       [ "$when" = early ] && sleep 0.3
       if [ "$when" = late ]; then
-        left=$((1400 - ($(date +%s%N) - balloon_shown) / 1000000))
+        left=$((1400 - ($(kiprun_now_ms) - balloon_shown)))
         [ "$left" -gt 0 ] && sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"
       fi
-      ms=$((($(date +%s%N) - balloon_shown) / 1000000))
+      ms=$(($(kiprun_now_ms) - balloon_shown))
       tries=$((tries + 1))
       shot "balloon-$n-$when" || { log "shot $n $when: no screenshot"; continue; }
       w=$(count_pixels "balloon-$n-$when" "$bx" "$by" "$bw" 18 "$white")
