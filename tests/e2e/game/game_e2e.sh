@@ -27,10 +27,7 @@ work=$(mktemp -d)
 app_pid="" cover_pid="" dock_pid="" restore_panel=""
 # A coloured desktop, so that the black golfer shows in the screenshots; the black desktop the
 # other tests expect is put back at the end.
-set_desktop() {
-  /usr/bin/convert -size 8x8 "xc:$1" "$work/desktop.png" &&
-    /usr/bin/display -window root "$work/desktop.png" 2>/dev/null
-}
+set_desktop() { "$xwindow" background "$1"; }
 cleanup() {
   local pid
   for pid in "$app_pid" "$cover_pid" "$dock_pid"; do
@@ -41,11 +38,11 @@ cleanup() {
   done
   [ -n "$restore_panel" ] && eval "$restore_panel"
   [ "$case_name" = nodisplay ] && { rm -rf "$work"; return; }
-  set_desktop black
+  set_desktop 000000
   rm -rf "$work"
 }
 trap cleanup EXIT
-[ "$case_name" = nodisplay ] || set_desktop '#5a8a5a'
+[ "$case_name" = nodisplay ] || set_desktop 5a8a5a
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

@@ -12,6 +12,10 @@
 //                            does when the user closes it
 //   workarea X Y W H         sets _NET_WORKAREA on the root window (as a window manager does) and
 //                            _NET_NUMBER_OF_DESKTOPS to 1 if it is unset
+//   background RRGGBB        sets the desktop's background colour as a desktop does: a pixmap
+//                            kept after this program exits, named in _XROOTPMAP_ID and
+//                            ESETROOT_PMAP_ID, where compositors read the background from (the
+//                            one set before by this command is freed)
 //   selection NAME           exits 0 when selection NAME (e.g. _NET_WM_CM_S0) has an owner
 //   state ID                 prints "wm_state NAME" (Normal, Iconic, Withdrawn or none) and
 //                            "net_wm_state ATOM..." for window ID
@@ -35,7 +39,8 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: kiprun-xwindow [--display NAME] (window X Y W H [RRGGBB] | dock HEIGHT | "
-                 "strut ID HEIGHT | close ID | workarea X Y W H | selection NAME | state ID)\n");
+                 "strut ID HEIGHT | close ID | workarea X Y W H | background RRGGBB | selection NAME | "
+                 "state ID)\n");
     return 2;
 }
 
@@ -221,6 +226,47 @@ int setWorkArea(Display* dpy, long x, long y, long w, long h) {
     return 0;
 }
 
+// A compositor paints the desktop from the pixmap named in _XROOTPMAP_ID; one that cannot use
+// it (xfwm4 given the marker pixmap of _XSETROOT_ID) paints no desktop at all and leaves stale
+// pixels wherever no window lies. Hence a real pixmap of the root's depth, retained.
+int setBackground(Display* dpy, unsigned long colour) {
+    const Window root = DefaultRootWindow(dpy);
+    const Atom rootPixmap = atom(dpy, "_XROOTPMAP_ID");
+    const Atom setterPixmap = atom(dpy, "ESETROOT_PMAP_ID");
+    auto readPixmap = [&](Atom property) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        Pixmap pixmap = None;
+        if (XGetWindowProperty(dpy, root, property, 0, 1, False, XA_PIXMAP, &type, &format, &count,
+                               &after, &data) == Success &&
+            data != nullptr && format == 32 && count == 1) {
+            pixmap = *reinterpret_cast<Pixmap*>(data);
+        }
+        if (data != nullptr) XFree(data);
+        return pixmap;
+    };
+    // The previous background, when a setter left it retained: free what that setter kept.
+    const Pixmap previous = readPixmap(setterPixmap);
+    if (previous != None && previous == readPixmap(rootPixmap)) XKillClient(dpy, previous);
+
+    const int screen = DefaultScreen(dpy);
+    const Pixmap pixmap = XCreatePixmap(dpy, root, 1, 1, DefaultDepth(dpy, screen));
+    GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
+    XSetForeground(dpy, gc, colour);
+    XFillRectangle(dpy, pixmap, gc, 0, 0, 1, 1);
+    XFreeGC(dpy, gc);
+    for (const Atom property : {rootPixmap, setterPixmap}) {
+        XChangeProperty(dpy, root, property, XA_PIXMAP, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&pixmap), 1);
+    }
+    XSetWindowBackgroundPixmap(dpy, root, pixmap);
+    XClearWindow(dpy, root);
+    XSetCloseDownMode(dpy, RetainPermanent);
+    return 0;
+}
+
 int printState(Display* dpy, Window win) {
     Atom type = None;
     int format = 0;
@@ -279,7 +325,7 @@ int main(int argc, char** argv) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         long value = 0;
         if (command == "selection") break;
-        if (command == "window" && i == 5) {
+        if ((command == "window" && i == 5) || command == "background") {
             value = std::strtol(args[i].c_str(), nullptr, 16);
         } else if (!toLong(args[i].c_str(), value)) {
             return usage();
@@ -306,6 +352,8 @@ int main(int argc, char** argv) {
         status = sendClose(dpy, static_cast<Window>(numbers[0]));
     } else if (command == "workarea" && numbers.size() == 4) {
         status = setWorkArea(dpy, numbers[0], numbers[1], numbers[2], numbers[3]);
+    } else if (command == "background" && numbers.size() == 1) {
+        status = setBackground(dpy, static_cast<unsigned long>(numbers[0]));
     } else if (command == "selection" && args.size() == 2) {
         status = XGetSelectionOwner(dpy, atom(dpy, args[1].c_str())) != None ? 0 : 1;
     } else if (command == "state" && numbers.size() == 1) {
