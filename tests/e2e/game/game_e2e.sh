@@ -364,8 +364,6 @@ case_version() {
   local box
   box=$("$xshape" --name "バージョン情報" --wait 5 2>/dev/null) || { fail "no version box"; return; }
   echo "$box" >"$artifacts/game-$wm-version.txt"
-  sleep 0.5
-  screenshot version
   local x y w h
   read -r x y <<<"$(echo "$box" | awk '$1 == "position" { print $2, $3 }')"
   read -r w h <<<"$(echo "$box" | awk '$1 == "size" { print $2, $3 }')"
@@ -374,15 +372,21 @@ case_version() {
   local dx=$((2 * x + w - 1024)) dy=$((2 * y + h - 768))
   [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 60 ] || fail "the version box at $x,$y is not centred"
   # The etched rule: a white line at client row 58 over one in the window's text colour, black,
-  # at row 59 (870 and 885 twips).
-  local rule
-  rule=$(/usr/bin/convert "$artifacts/game-$wm-version.png" -crop "1x2+$((x + 130))+$((y + 58))" \
-    -format '%[pixel:p{0,0}] %[pixel:p{0,1}]' info: 2>/dev/null)
+  # at row 59 (870 and 885 twips). A compositing window manager may show the box a little after
+  # it is mapped (mutter's map animation; a loaded machine), so the check looks again for up to
+  # three seconds before it fails.
+  local rule i
+  for i in $(seq 10); do
+    sleep 0.3
+    screenshot version
+    rule=$(/usr/bin/convert "$artifacts/game-$wm-version.png" -crop "1x2+$((x + 130))+$((y + 58))" \
+      -format '%[pixel:p{0,0}] %[pixel:p{0,1}]' info: 2>/dev/null)
+    [ "$rule" = "srgb(255,255,255) srgb(0,0,0)" ] && { echo "the version box seen at look $i"; break; }
+  done
   [ "$rule" = "srgb(255,255,255) srgb(0,0,0)" ] ||
     fail "the version box's rule is $rule, not a white line over a black one"
   # Enter presses OK.
   xdotool key Return
-  local i
   for i in $(seq 30); do
     "$xshape" --name "バージョン情報" >/dev/null 2>&1 || break
     sleep 0.1
