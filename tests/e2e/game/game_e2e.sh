@@ -485,6 +485,41 @@ transparent_points() {
     }'
 }
 
+# scene_rects: the golfer's shape and every other window of the scene as it stands, in root
+# coordinates, one "X Y W H" per line, the golfer's grown by a pixel on each side.
+scene_rects() {
+  server_rects "$golfer_id" | awk -v gx="$golfer_x" -v gy="$golfer_y" \
+    '{ print gx + $1 - 1, gy + $2 - 1, $3 + 2, $4 + 2 }'
+  scene_windows | awk -v id="$golfer_id" '$1 != id { print $2, $3, $4, $5 }'
+}
+
+# golfer_box_changes BEFORE AFTER RECTS: how many pixels of the golfer's 79 x 96 box differ
+# between screenshots BEFORE and AFTER, leaving out those inside RECTS (root coordinates, one
+# "X Y W H" per line: the figure and the other windows at both times). What is left shows the
+# desktop beneath, so it must not change: a compositor that took the window's rectangle for
+# opaque would leave every frame of the swing there.
+golfer_box_changes() {
+  local crop="79x96+$golfer_x+$golfer_y"
+  paste -d' ' \
+    <(/usr/bin/convert "$artifacts/game-$wm-$1.png" -crop "$crop" +repage -depth 8 txt:- | grep '^[0-9]') \
+    <(/usr/bin/convert "$artifacts/game-$wm-$2.png" -crop "$crop" +repage -depth 8 txt:- | grep '^[0-9]') |
+    awk -v gx="$golfer_x" -v gy="$golfer_y" -v rects="$(echo "$3" | paste -sd';')" '
+      BEGIN {
+        n = split(rects, r, ";")
+        for (k = 1; k <= n; k++) { split(r[k], b, " "); bx[k] = b[1]; by[k] = b[2]; bw[k] = b[3]; bh[k] = b[4] }
+      }
+      {
+        split($1, p, "[,:]"); x = gx + p[1]; y = gy + p[2]
+        for (k = 1; k <= n; k++)
+          if (x >= bx[k] && x < bx[k] + bw[k] && y >= by[k] && y < by[k] + bh[k]) next
+        # Each half of the line is "X,Y: (R,G,B) #RRGGBB srgb(...)".
+        for (i = 2; i <= NF; i++) if ($i ~ /^#/) hex[++h] = $i
+        if (hex[h - 1] != hex[h]) changed++
+        h = 0
+      }
+      END { print changed + 0 }'
+}
+
 # A white face, a black frame and dark text: the result balloon as painted, in screenshot SHOT
 # where the balloon window lies at X,Y, W x 18. Prints "WHITE BLACK TEXT EDGES AREA": light and
 # black pixels, dark pixels (the anti-aliased text) inside the frame, how many of the frame's
@@ -597,7 +632,14 @@ case_above() {
 # in) in its two seconds, over several shots.
 case_balloon() {
   local shots=${KIPRUN_E2E_BALLOON_SHOTS:-3} n seen_early=0 seen_late=0 played=0 late_missed=0
+  # Another program's window beneath the scene: on a plain dark desktop a trail of the golfer's
+  # frames would not show.
+  open_cover 0 $(($(ground_line) - 300)) 1024 300 || return
   start_program
+  screenshot balloon-start
+  local start_rects
+  start_rects=$(scene_rects)
+  echo "$start_rects" >"$artifacts/game-$wm-balloon-start.txt"
   for n in $(seq "$shots"); do
     wait_for_reset 15 || { fail "shot $n: the scene is not at rest"; break; }
     read_scene
@@ -625,6 +667,10 @@ case_balloon() {
     [ "$early_wait" -gt 0 ] && sleep "$(awk -v ms="$early_wait" 'BEGIN { printf "%.3f", ms / 1000 }')"
     local early_ms=$(($(kiprun_now_ms) - t0))
     screenshot "balloon-$n-early"
+    # The scene stands still while the balloon shows: the golfer's figure now is the one the
+    # late screenshot shows (or, when the balloon has gone by then, the one at the start).
+    local balloon_rects
+    balloon_rects=$(scene_rects)
     # A second look at 500 ms: a compositor drawing with a software renderer may take a few
     # hundred milliseconds over the first frame of a window it has not drawn before. Only when
     # the first screenshot was quick: under mutter one takes near two seconds, and a second
@@ -660,6 +706,11 @@ case_balloon() {
       late_missed=$((late_missed + 1))
     fi
     echo "shot $n: balloon at $x,$y ${w}x18, early shots at $early_ms ${again_ms:+and $again_ms }ms, late at $late_ms ms"
+    # The golfer has swung: around the figure the desktop shows as it did at the start.
+    local changed
+    changed=$(golfer_box_changes balloon-start "balloon-$n-late" "$start_rects"$'\n'"$balloon_rects")
+    echo "shot $n: $changed pixels around the golfer differ from the start"
+    [ "$changed" -le 8 ] || fail "shot $n: $changed pixels around the golfer changed after the swing (a trail of its frames)"
   done
   echo "balloon seen: early $seen_early of $played, late $seen_late of $((played - late_missed))"
   [ "$played" -ge "$shots" ] || fail "only $played of $shots shots played"
