@@ -49,6 +49,7 @@ if [ -z "${KIPRUN_WAYLAND_INSIDE:-}" ]; then
   mutter)
     timeout 600 "${wrap[@]}" dbus-run-session -- mutter --wayland --headless --virtual-monitor 1280x800 \
       -- bash "$0" "$desktop" "$build" 2>"$out/compositor.log"
+    code=$?
     ;;
   kwin)
     cp "$(command -v kwin_wayland)" "$runtime/kwin_wayland"
@@ -56,13 +57,15 @@ if [ -z "${KIPRUN_WAYLAND_INSIDE:-}" ]; then
       timeout 600 dbus-run-session -- \
       "$runtime/kwin_wayland" --virtual --xwayland --width 1280 --height 800 \
       --exit-with-session "bash $0 $desktop $build" 2>"$out/compositor.log"
+    code=$?
+    # KWin does not pass its session's output on: what the check said is in its log.
+    cat "$out/check.log"
     ;;
   *)
     echo "unknown desktop $desktop" >&2
     exit 2
     ;;
   esac
-  code=$?
   rm -rf "$runtime"
   exit $code
 fi
