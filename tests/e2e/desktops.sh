@@ -217,17 +217,7 @@ RC
   _kiprun_desktop_run kwin env -u KDE_FULL_SESSION -u KDE_SESSION_VERSION QT_QPA_PLATFORM=xcb \
     LIBGL_ALWAYS_SOFTWARE=1 KWIN_COMPOSE=O2 kwin_x11 --replace
   _kiprun_desktop_wait_wm 30 || return 1
-  _kiprun_desktop_wait_selection _NET_WM_CM_S0 15 || return 1
-  # mutter draws a background of its own, a while after it takes the selection: tests that read
-  # the desktop's colour must find it there.
-  local i pixel
-  for i in $(seq 150); do
-    pixel=$(/usr/bin/import -window root -crop 1x1+500+500 -depth 8 txt:- 2>/dev/null |
-      grep -o '#[0-9A-F]\{6\}' | head -n 1)
-    [ -n "$pixel" ] && [ "$pixel" != "#000000" ] && return 0
-    sleep 0.1
-  done
-  echo "mutter has drawn no background after 15 s; going on" >&2
+  _kiprun_desktop_wait_selection _NET_WM_CM_S0 15
 }
 
 # _kiprun_alive PID: the process runs (a zombie waiting to be reaped does not).
