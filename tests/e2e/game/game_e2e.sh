@@ -159,22 +159,28 @@ wait_for_reset() {
   return 1
 }
 
+# awk functions over rectangles given as "X Y W H;X Y W H;...": load_rects(LIST) reads them,
+# in_rects(X, Y) tells whether a point lies in one of them.
+kRectsAwk='
+  function load_rects(list,   r, b, k) {
+    nr = split(list, r, ";")
+    for (k = 1; k <= nr; k++) { split(r[k], b, " "); bx[k] = b[1]; by[k] = b[2]; bw[k] = b[3]; bh[k] = b[4] }
+  }
+  function in_rects(x, y,   k) {
+    for (k = 1; k <= nr; k++) if (x >= bx[k] && x < bx[k] + bw[k] && y >= by[k] && y < by[k] + bh[k]) return 1
+    return 0
+  }'
+
 # shape_colour_count SHOT ID X Y W H COLOUR: how many pixels of window ID's shape (its window
 # at X,Y of size W x H) show COLOUR in screenshot SHOT, and how many pixels the shape has:
 # "MATCHING TOTAL".
 shape_colour_count() {
   /usr/bin/convert "$artifacts/game-$wm-$1.png" -crop "$5x$6+$3+$4" +repage \
-    -depth 8 txt:- | awk -v colour="$7" -v rects="$(server_rects "$2" | paste -sd';')" '
-    BEGIN {
-      n = split(rects, r, ";")
-      for (k = 1; k <= n; k++) { split(r[k], b, " "); bx[k] = b[1]; by[k] = b[2]; bw[k] = b[3]; bh[k] = b[4] }
-    }
+    -depth 8 txt:- | awk -v colour="$7" -v rects="$(server_rects "$2" | paste -sd';')" "$kRectsAwk"'
+    BEGIN { load_rects(rects) }
     /^[0-9]/ {
-      split($1, p, "[,:]"); x = p[1] + 0; y = p[2] + 0
-      for (k = 1; k <= n; k++)
-        if (x >= bx[k] && x < bx[k] + bw[k] && y >= by[k] && y < by[k] + bh[k]) {
-          total++; if (index($0, colour) > 0) matching++; break
-        }
+      split($1, p, "[,:]")
+      if (in_rects(p[1] + 0, p[2] + 0)) { total++; if (index($0, colour) > 0) matching++ }
     }
     END { print matching + 0, total + 0 }'
 }
@@ -503,15 +509,11 @@ golfer_box_changes() {
   paste -d' ' \
     <(/usr/bin/convert "$artifacts/game-$wm-$1.png" -crop "$crop" +repage -depth 8 txt:- | grep '^[0-9]') \
     <(/usr/bin/convert "$artifacts/game-$wm-$2.png" -crop "$crop" +repage -depth 8 txt:- | grep '^[0-9]') |
-    awk -v gx="$golfer_x" -v gy="$golfer_y" -v rects="$(echo "$3" | paste -sd';')" '
-      BEGIN {
-        n = split(rects, r, ";")
-        for (k = 1; k <= n; k++) { split(r[k], b, " "); bx[k] = b[1]; by[k] = b[2]; bw[k] = b[3]; bh[k] = b[4] }
-      }
+    awk -v gx="$golfer_x" -v gy="$golfer_y" -v rects="$(echo "$3" | paste -sd';')" "$kRectsAwk"'
+      BEGIN { load_rects(rects) }
       {
-        split($1, p, "[,:]"); x = gx + p[1]; y = gy + p[2]
-        for (k = 1; k <= n; k++)
-          if (x >= bx[k] && x < bx[k] + bw[k] && y >= by[k] && y < by[k] + bh[k]) next
+        split($1, p, "[,:]")
+        if (in_rects(gx + p[1], gy + p[2])) next
         # Each half of the line is "X,Y: (R,G,B) #RRGGBB srgb(...)".
         for (i = 2; i <= NF; i++) if ($i ~ /^#/) hex[++h] = $i
         if (hex[h - 1] != hex[h]) changed++
