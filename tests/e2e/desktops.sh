@@ -178,9 +178,10 @@ kiprun_desktop_start_mutter() {
   _kiprun_desktop_wait_wm 30 || return 1
   _kiprun_desktop_wait_selection _NET_WM_CM_S0 15 || return 1
   # mutter draws a background of its own, a while after it takes the selection: tests that read
-  # the desktop's colour must find it there.
-  local i pixel
-  for i in $(seq 150); do
+  # the desktop's colour must find it there. A screenshot under mutter can take seconds, so the
+  # wait is bounded by the clock, not by a count of looks.
+  local pixel end=$((SECONDS + 15))
+  while [ "$SECONDS" -lt "$end" ]; do
     pixel=$(/usr/bin/import -window root -crop 1x1+500+500 -depth 8 txt:- 2>/dev/null |
       grep -o '#[0-9A-F]\{6\}' | head -n 1)
     [ -n "$pixel" ] && [ "$pixel" != "#000000" ] && return 0
