@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need, when missing.
 # Usage: scripts/install-deps.sh [run|test]   (default: test, which is a superset of run)
+# apt-get update is tried a few times and a list it cannot fetch is left out (scripts/apt-lib.sh);
+# the script fails when a package it installs cannot be installed.
 set -euo pipefail
 mode=${1:-test}
+# shellcheck source=apt-lib.sh
+. "$(dirname "$0")/apt-lib.sh"
 
 run_packages=(qt6-base-dev qt6-base-dev-tools cmake g++ ninja-build pkg-config
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig libxcb1-dev libxcb-shape0-dev libxcb-randr0-dev
@@ -25,8 +29,6 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "installing: ${missing[*]}"
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+kiprun_apt_update
+kiprun_apt_install_needed "${missing[@]}"
