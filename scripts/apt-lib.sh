@@ -111,3 +111,17 @@ kiprun_apt_install_needed() {
   fi
   return 1
 }
+
+# The clang runtime package (sanitizers) that goes with the clang package: libclang-rt-N-dev
+# for the clang-N that "clang" depends on, the installed one's or else the candidate's
+# (Debian 12: 14, Debian 13: 19). Prints nothing when apt knows no clang yet (no lists).
+kiprun_clang_rt_package() {
+  local deps major
+  if [ "$(dpkg-query -W -f='${Status}' clang 2>/dev/null)" = "install ok installed" ]; then
+    deps=$(dpkg-query -W -f='${Depends}' clang 2>/dev/null || true)
+  else
+    deps=$(apt-cache depends clang 2>/dev/null | sed -n 's/^ *Depends: //p' || true)
+  fi
+  major=$(grep -oE '(^|[ ,|])clang-[0-9]+' <<<"$deps" | grep -oE '[0-9]+' | head -1 || true)
+  [ -z "$major" ] || echo "libclang-rt-$major-dev"
+}

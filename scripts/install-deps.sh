@@ -12,7 +12,7 @@ run_packages=(qt6-base-dev qt6-base-dev-tools cmake g++ ninja-build pkg-config
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig libxcb1-dev libxcb-shape0-dev libxcb-randr0-dev
   libx11-dev libxext-dev zlib1g-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
-  imagemagick openbox clang libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev
+  imagemagick openbox clang desktop-file-utils appstream lintian dpkg-dev
   file procps
   # dbus-launch: the session-bus test checks that the program never autolaunches a bus.
   dbus-x11
@@ -21,7 +21,15 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11
   dbus dbus-bin xfwm4 xfce4-panel xfconf mutter kwin-x11 libgl1-mesa-dri)
 
 packages=("${run_packages[@]}")
-[ "$mode" = test ] && packages+=("${test_packages[@]}")
+clang_rt=""
+if [ "$mode" = test ]; then
+  packages+=("${test_packages[@]}")
+  # The sanitizers' runtime of the clang that is (or will be) installed: libclang-rt-14-dev on
+  # Debian 12, libclang-rt-19-dev on Debian 13. Unknown until apt has lists when clang is not
+  # installed; then it is looked up after the update.
+  clang_rt=$(kiprun_clang_rt_package)
+  [ -z "$clang_rt" ] || packages+=("$clang_rt")
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -31,4 +39,12 @@ done
 
 echo "installing: ${missing[*]}"
 kiprun_apt_update
+if [ "$mode" = test ] && [ -z "$clang_rt" ]; then
+  clang_rt=$(kiprun_clang_rt_package)
+  if [ -z "$clang_rt" ]; then
+    echo "error: apt knows no clang package, so no clang runtime package either" >&2
+    exit 1
+  fi
+  missing+=("$clang_rt")
+fi
 kiprun_apt_install_needed "${missing[@]}"

@@ -3,7 +3,7 @@
 # fails to fetch one list the way a mirror in the middle of a sync does: apt-get update is tried
 # again a bounded number of times, the step goes on with the other lists and names the failed
 # one in one line, and it fails only when a package it needs cannot be installed.
-# No network, no root: apt-get, dpkg-query, sudo and sleep are fakes first on PATH.
+# No network, no root: apt-get, apt-cache, dpkg-query, sudo and sleep are fakes first on PATH.
 # Usage: apt_lib_test.sh SOURCE_DIR
 set -euo pipefail
 src=${1:?source folder}
@@ -81,12 +81,23 @@ cat >"$bin/sudo" <<'EOF'
 #!/usr/bin/env bash
 exec "$@"
 EOF
-# dpkg-query: only the packages in $FAKE_INSTALLED are installed.
+# dpkg-query: only the packages in $FAKE_INSTALLED are installed; clang depends on
+# clang-$FAKE_CLANG. apt-cache: the candidate clang depends on clang-$FAKE_CLANG_CANDIDATE
+# (no clang at all when it is empty: no lists yet).
 cat >"$bin/dpkg-query" <<'EOF'
 #!/usr/bin/env bash
 p=${*: -1}
 case " ${FAKE_INSTALLED:-} " in *" $p "*) ;; *) exit 1 ;; esac
-printf 'install ok installed'
+case "$*" in
+  *'${Depends}'*) [ "$p" = clang ] && printf 'clang-%s (>= %s~)' "$FAKE_CLANG" "$FAKE_CLANG" ;;
+  *) printf 'install ok installed' ;;
+esac
+EOF
+cat >"$bin/apt-cache" <<'EOF'
+#!/usr/bin/env bash
+[ "$*" = "depends clang" ] && [ -n "${FAKE_CLANG_CANDIDATE:-}" ] || exit 100
+printf 'clang\n  Depends: clang-%s\n  Breaks: <clang-3.2>\n  Replaces: <clang-3.2>\n' \
+  "$FAKE_CLANG_CANDIDATE"
 EOF
 chmod +x "$bin"/*
 export PATH=$bin:$PATH
@@ -183,10 +194,24 @@ EOF
 [ "$(paste -sd ' ' <<<"$names")" = "$list bookworm/InRelease /srv/repo/./Packages" ] ||
   fail "failed lists named: $(paste -sd ' ' <<<"$names")"
 
+# ---- the clang runtime that goes with clang (Debian 12: 14, Debian 13: 19)
+clangRt() { kiprun_clang_rt_package; }
+FAKE_INSTALLED=clang FAKE_CLANG=19 FAKE_CLANG_CANDIDATE=14 run clangRt
+[ "$(cat "$FAKE_DIR/out")" = libclang-rt-19-dev ] ||
+  fail "installed clang-19: runtime '$(cat "$FAKE_DIR/out")', not the installed clang's"
+FAKE_CLANG_CANDIDATE=14 run clangRt
+[ "$(cat "$FAKE_DIR/out")" = libclang-rt-14-dev ] ||
+  fail "clang-14 to be installed: runtime '$(cat "$FAKE_DIR/out")'"
+run clangRt
+[ "$status" -eq 0 ] && [ -z "$(cat "$FAKE_DIR/out")" ] ||
+  fail "no lists: status $status, runtime '$(cat "$FAKE_DIR/out")'"
+
 # ---- scripts/install-deps.sh on a machine with nothing installed and a list that stays broken
 installDeps() { "$src/scripts/install-deps.sh" "$@"; }
-FAKE_BAD_UPDATES=always run installDeps test
+FAKE_BAD_UPDATES=always FAKE_CLANG_CANDIDATE=19 run installDeps test
 [ "$status" -eq 0 ] || fail "install-deps.sh test with a broken list: status $status: $err"
+grep -qx libclang-rt-19-dev "$FAKE_DIR/installed" && ! grep -q libclang-rt-14 "$FAKE_DIR/installed" ||
+  fail "install-deps.sh test, clang 19 to come: did not install libclang-rt-19-dev alone"
 [ "$(namesList)" -eq 1 ] || fail "install-deps.sh names the broken list on $(namesList) lines: $err"
 
 FAKE_BAD_UPDATES=always FAKE_UNINSTALLABLE=qt6-base-dev run installDeps run
