@@ -5,6 +5,10 @@
 # colour menu and settings file, a whole shot ending in a balloon and a reset, exit).
 # Installs what is missing first (with sudo when not root), 32-bit Wine included.
 #
+# Without the 32-bit Wine (it cannot be installed: its i386 libraries are missing while a
+# mirror syncs, say) the build and the checks of the 32-bit .exe still run, and its tests run
+# on the 64-bit build of the same sources under the 64-bit Wine, as on the host below.
+#
 # A host that cannot execute 32-bit code at all (some virtual machines have no 32-bit user
 # mode, so no Wine can start a 32-bit program there) still builds and checks the 32-bit .exe,
 # and runs the same tests on the 64-bit build of the same sources under the 64-bit Wine.
@@ -22,28 +26,38 @@ out=${KIPRUN_WIN32_BUILD_DIR:-build-win32}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-
 # ---- packages
+# apt-get update is tried a few times and goes on without a list it cannot fetch
+# (scripts/apt-lib.sh). What the 64-bit path needs (both compilers, the 64-bit Wine) must
+# install; the 32-bit Wine is tried on its own, and without it the tests run on the 64-bit build.
+# shellcheck source=apt-lib.sh
+. "$here/scripts/apt-lib.sh"
 installed() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]; }
-apt_install() {
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
-}
 packages=(mingw-w64-tools googletest cmake ninja-build g++ pkg-config zlib1g-dev libx11-dev
   libxext-dev xvfb xauth xdotool x11-utils imagemagick fonts-ipafont-gothic
   fonts-ipafont-mincho fonts-urw-base35 wine wine64 g++-mingw-w64-x86-64-posix)
 missing=()
 for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 installed g++-mingw-w64-i686-posix || installed g++-mingw-w64-i686 || missing+=(g++-mingw-w64-i686-posix)
-installed wine32:i386 || missing+=(wine32:i386)
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "== installing: ${missing[*]}"
-  if ! [[ "$(dpkg --print-foreign-architectures)" =~ (^|$'\n')i386($|$'\n') ]]; then
-    $sudo dpkg --add-architecture i386
+wine32_missing=""
+installed wine32:i386 || wine32_missing=wine32:i386
+# Why the 32-bit Wine is not there to run the tests, when it could not be installed.
+no_wine32=""
+if [ ${#missing[@]} -gt 0 ] || [ -n "$wine32_missing" ]; then
+  echo "== installing: ${missing[*]} $wine32_missing"
+  if [ -n "$wine32_missing" ] &&
+    ! [[ "$(dpkg --print-foreign-architectures)" =~ (^|$'\n')i386($|$'\n') ]]; then
+    kiprun_as_root dpkg --add-architecture i386 ||
+      no_wine32="wine32:i386 cannot be installed: dpkg does not take the i386 architecture"
   fi
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  apt_install "${missing[@]}" >/dev/null
+  kiprun_apt_update
+  [ ${#missing[@]} -eq 0 ] || kiprun_apt_install_needed "${missing[@]}" || exit 1
+  if [ -n "$wine32_missing" ] && [ -z "$no_wine32" ] && ! kiprun_apt_install wine32:i386; then
+    no_wine32="wine32:i386 cannot be installed ($KIPRUN_APT_ERROR"
+    [ -z "$KIPRUN_APT_FAILED_LISTS" ] ||
+      no_wine32+="; apt-get update could not fetch $KIPRUN_APT_FAILED_LISTS"
+    no_wine32+=")"
+  fi
 fi
 
 # ---- tools that run on the build machine
@@ -90,7 +104,11 @@ build_program() {
 
 # ---- where the tests run: the 32-bit program itself where the host can execute it, else the
 # 64-bit build of the same sources (the 32-bit test programs would be built for nothing).
-if why=$(/usr/lib/wine/wine --version 2>&1); then
+if [ -n "$no_wine32" ]; then
+  run_arch=x86_64
+  loader=/usr/lib/wine/wine64
+  echo "== $no_wine32; the tests run on the 64-bit build of the same sources"
+elif why=$(/usr/lib/wine/wine --version 2>&1); then
   run_arch=i686
   loader=/usr/lib/wine/wine
 else
