@@ -8,6 +8,7 @@
 #include "shapes/mod_RGN_Data.h"
 
 int main(int argc, char** argv) {
+    frmMan::declareRoomNeeded();
     platform::Application app(argc, argv);
 
     const shapes::EmbeddedFile iconFile = shapes::programIconPng();

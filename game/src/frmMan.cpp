@@ -1,5 +1,6 @@
 #include "game/frmMan.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "game/frmBall.h"
@@ -27,6 +28,9 @@ constexpr std::int32_t kButtonShape = 48;
 constexpr std::int32_t kHoleShape = 49;
 constexpr std::int32_t kGaugeShape = 50;
 constexpr std::int32_t kLaunchFrame = 35;
+// The hole hangs 10 to 29 hole heights above the ground line.
+constexpr std::int32_t kLowestHoleSteps = 10;
+constexpr std::int32_t kHoleStepsRange = 20;
 constexpr int kSwingIntervalMs = 20;
 // The window definition carries this interval; start-up replaces it before the first tick.
 constexpr int kDesignIntervalMs = 50;
@@ -126,7 +130,8 @@ void frmMan::onLoad() {
     MakeRGNWindow(kHoleShape, hole, true);
     hole.setLeft(centredLeft(manRight, kHoleShape));
     const std::int32_t holeSteps =
-        static_cast<std::int32_t>(std::floor(platform::rnd() * 20.0f)) + 10;
+        static_cast<std::int32_t>(std::floor(platform::rnd() * static_cast<float>(kHoleStepsRange))) +
+        kLowestHoleSteps;
     hole.setTop(holeTop(ground, holeSteps));
     hole.show();
 
@@ -146,6 +151,20 @@ void frmMan::onLoad() {
     platform::Screen::setOnChanged([] {
         if (platform::isLoaded<frmMan>()) platform::form<frmMan>().screenChanged();
     });
+}
+
+void frmMan::declareRoomNeeded() {
+    const std::int32_t beyondRight =
+        std::max(GetRGNWidth(kHoleShape), GetRGNWidth(kBallShape)) / 2;
+    const std::int32_t width =
+        GetRGNWidth(kButtonShape) + GetRGNWidth(kGolferFrame0) + beyondRight;
+    const std::int32_t highestHole =
+        (kLowestHoleSteps + kHoleStepsRange - 1) * GetRGNHeight(kHoleShape);
+    const std::int32_t height = std::max(GetRGNHeight(kGolferFrame0), highestHole);
+    // There is no twips-to-pixels conversion for y; the screen's twips per pixel is the same.
+    platform::Screen::setRoomNeeded(
+        TwipToPixelX(width),
+        platform::roundToInt32(height / platform::Screen::twipsPerPixelY()));
 }
 
 void frmMan::onQueryUnload() {

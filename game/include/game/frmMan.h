@@ -61,6 +61,11 @@ public:
     // changed during a shot; the flight's reset calls it before it puts ball and hole back.
     void applyPendingLayout();
 
+    // Tells the window layer how much of the screen the scene needs: the button and the golfer
+    // side by side with the ball and hole half beyond its right edge, and the height from the
+    // ground line to the highest hole. Called before the window system starts.
+    static void declareRoomNeeded();
+
     // The colour index a stored "COLOR" value stands for: its leading number rounded half to
     // even; a value beyond the 32-bit range stands for no colour of the table.
     static std::int32_t colorIndexOf(const std::string& stored);

@@ -1,7 +1,9 @@
 #pragma once
 // The screen, in the program's units. Twips per pixel is 15: a pixel of the program is a
-// device-independent pixel, a whole number of the screen's pixels (2 at 192 dpi);
-// positions count from the primary screen's top-left corner. Tests fix the metrics.
+// device-independent pixel, a whole number of the screen's pixels (2 at 192 dpi).
+// The program's screen is the primary monitor: positions count from its top-left corner, as on
+// the home platform, whatever the desktop's other monitors are; the windows map them onto the
+// desktop. Tests fix the metrics.
 
 #include <functional>
 #include <optional>
@@ -17,6 +19,10 @@ struct ScreenMetrics {
     int heightPixels = 768;
     // The work area (the desktop without panels and taskbars), pixels.
     Rect workAreaPixels{0, 0, 1024, 738};
+    // Where the primary monitor's top-left corner lies on the desktop, pixels (the other
+    // monitors may lie left of or above it).
+    int originX = 0;
+    int originY = 0;
 
     friend bool operator==(const ScreenMetrics&, const ScreenMetrics&) = default;
 };
@@ -30,7 +36,17 @@ public:
     static float height();
     static int widthPixels();
     static int heightPixels();
+    // The part of the primary monitor no panel or dock reserves, as trusted: one that is empty,
+    // lies off the monitor or leaves less than the room the program needs is replaced by the
+    // monitor's own rectangle.
     static Rect workAreaPixels();
+
+    // The least room, in the program's pixels, its windows need on the screen. A work area
+    // smaller than this is not trusted, and a whole-number scale of a dense screen is capped
+    // so that this much fits. Set once before the Application is made; 0 x 0 asks for none.
+    static void setRoomNeeded(int widthPixels, int heightPixels);
+    static int roomNeededWidth();
+    static int roomNeededHeight();
 
     // Runs `handler` as an event of the program (through platform::dispatch) each time the
     // screen's size or its work area changes: a panel resized or moved, a screen resolution

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QWindow>
+#include <algorithm>
 #include <atomic>
 #include <map>
 
@@ -101,13 +102,67 @@ Form::Impl::Impl(Form& form, FormStyle style)
         this->form.dispatchMouseDown(button, shift, qt::toTwipsX(at.x()), qt::toTwipsY(at.y()));
     };
     w->onCloseRequest = [this] { this->form.dispatchCloseRequest(); };
-    w->onMoved = [this] {
-        if (placementsToUndo > 0 && surface.restorePosition()) --placementsToUndo;
-    };
+    if (style == FormStyle::Shaped) {
+        w->onMoved = [this] { guardGeometry(); };
+        w->onResized = [this] { guardGeometry(); };
+        w->onStateChanged = [this] { guardGeometry(); };
+        w->onSizeHintsChanged = [this] { guardSizeHints(); };
+    }
     w->onPaintOverlay = [this](QPainter& painter) {
         for (const auto& [name, line] : lines) line->impl()->paint(painter);
     };
-    if (style == FormStyle::Dialog) w->setFixedSize(w->size());
+    w->setFixedSize(w->size());
+}
+
+namespace {
+
+// At most this many undos in each period; an insisting window manager then has its way until
+// the next period.
+constexpr int kUndosPerPeriod = 6;
+constexpr std::int32_t kUndoPeriodMs = 1000;
+
+}  // namespace
+
+bool Form::Impl::mayUndo() {
+    const std::int32_t now = tickCount();
+    if (now - undoWindowStart >= kUndoPeriodMs || now < undoWindowStart) {
+        undoWindowStart = now;
+        undosInWindow = 0;
+    }
+    if (undosInWindow >= kUndosPerPeriod) return false;
+    ++undosInWindow;
+    return true;
+}
+
+void Form::Impl::guardGeometry() {
+    QWidget* w = widget();
+    if (w == nullptr || !w->isVisible()) return;
+    const Qt::WindowStates foreign =
+        w->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized);
+    const bool moved = surface.movedByOthers();
+    const bool resized = surface.resizedByOthers();
+    if ((foreign == Qt::WindowNoState && !moved && !resized) || !mayUndo()) return;
+    if (foreign != Qt::WindowNoState) w->setWindowState(Qt::WindowNoState);
+    if (resized) surface.restoreSize();
+    if (moved) surface.restorePosition();
+    qt::x11::flush();
+}
+
+void Form::Impl::guardSizeHints() {
+    QWidget* w = widget();
+    if (w == nullptr) return;
+    const QSize size = w->size();
+    const double ratio = w->devicePixelRatioF();
+    // Hints of the program's own pass; another client's are written over with the window's
+    // fixed size again (Qt writes the hints anew when the bounds change).
+    if (qt::x11::sizeHintsFixedAt(w->winId(), qt::roundPixels(size.width() * ratio),
+                                  qt::roundPixels(size.height() * ratio)) ||
+        !mayUndo()) {
+        return;
+    }
+    w->setMinimumSize(0, 0);
+    w->setFixedSize(size);
+    qt::x11::flush();
 }
 
 QSize Form::Impl::frameExtent() const {
@@ -117,13 +172,19 @@ QSize Form::Impl::frameExtent() const {
 }
 
 void Form::Impl::setGeometry(float left, float top, float width, float height) {
+    // Every window declares a fixed size (minimum = maximum), so that a window manager offers
+    // no resizing or maximising; the bounds are widened only for a new size, since each change
+    // of them is a property written to the server.
     QWidget* w = widget();
-    if (w != nullptr && style == FormStyle::Dialog) {
+    const QSize size(std::max(0, qt::toPixelsX(width)), std::max(0, qt::toPixelsY(height)));
+    if (w != nullptr && w->size() != size) {
         w->setMinimumSize(0, 0);
         w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }
     surface.setGeometry(left, top, width, height);
-    if (w != nullptr && style == FormStyle::Dialog) w->setFixedSize(w->size());
+    if (w != nullptr && (w->minimumSize() != w->size() || w->maximumSize() != w->size())) {
+        w->setFixedSize(w->size());
+    }
 }
 
 bool Form::Impl::hasControl(const std::string& name) const {
@@ -201,7 +262,6 @@ void Form::show() {
     QWidget* w = m_impl->widget();
     if (w == nullptr) return;
     if (!w->isVisible() && m_impl->style == FormStyle::Shaped) {
-        m_impl->placementsToUndo = 2;
         // Stamped with the time of showing, the window is placed above the windows there are.
         qt::x11::refreshServerTime(w->winId());
         m_impl->widget()->setFreshlyShown(true);

@@ -29,9 +29,15 @@ struct Form::Impl {
     std::string caption = "Form1";
     qt::SurfaceCore surface;
     bool destroyed = false;
-    // Moves a newly shown window may still undo: a window manager places a window it takes on
-    // (openbox shifts one at 0, 0 below its top panel) and only honours later moves.
-    int placementsToUndo = 0;
+    // A window of the scene keeps the geometry and state the program gave it: a window manager
+    // that places, moves, resizes, maximises or minimises it anyway (openbox shifts a new
+    // window at 0, 0 below its top panel; another client can ask for any state) is undone at
+    // once. Against one that insists, a few undos a second are spent, no more.
+    void guardGeometry();
+    void guardSizeHints();
+    bool mayUndo();
+    std::int32_t undoWindowStart = 0;
+    int undosInWindow = 0;
 
     std::vector<std::unique_ptr<PictureBox>> pictureBoxes;
     std::vector<std::unique_ptr<Label>> labels;

@@ -11,8 +11,13 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <cmath>
 
 #include "common/Backend.h"
+#include "common/WorkArea.h"
+#include "qt/Units.h"
+#include "qt/X11Support.h"
+#include "qt/X11WorkArea.h"
 
 namespace platform {
 
@@ -58,13 +63,50 @@ int Screen::heightPixels() {
     return screen != nullptr ? screen->geometry().height() : ScreenMetrics{}.heightPixels;
 }
 
-Rect Screen::workAreaPixels() {
-    if (fixedMetrics()) return fixedMetrics()->workAreaPixels;
-    QScreen* screen = primaryScreen();
-    if (screen == nullptr) return ScreenMetrics{}.workAreaPixels;
-    // Positions count from the primary screen's top-left corner.
-    const QRect area = screen->availableGeometry().translated(-screen->geometry().topLeft());
+namespace {
+
+// The primary monitor's work area as the desktop reports it, relative to the monitor's top-left
+// corner, before it is judged.
+Rect reportedWorkArea(QScreen* screen) {
+    const QRect monitor = screen->geometry();
+    if (QGuiApplication::screens().size() > 1 && qt::x11::active()) {
+        // The server's pixels: the monitor's corner stays where it is, its size is scaled.
+        const double ratio = screen->devicePixelRatio();
+        const QPoint corner = monitor.topLeft();
+        const Rect native{corner.x(), corner.y(),
+                          corner.x() + qt::roundPixels(monitor.width() * ratio),
+                          corner.y() + qt::roundPixels(monitor.height() * ratio)};
+        const Rect area =
+            qt::x11::primaryWorkArea(native, qt::x11::readDesktopReservations(
+                                                 QGuiApplication::screens().size()));
+        // The program's pixels wholly inside the area.
+        return Rect{static_cast<int>(std::ceil((area.left - corner.x()) / ratio)),
+                    static_cast<int>(std::ceil((area.top - corner.y()) / ratio)),
+                    static_cast<int>(std::floor((area.right - corner.x()) / ratio)),
+                    static_cast<int>(std::floor((area.bottom - corner.y()) / ratio))};
+    }
+    // One monitor: Qt's figure, _NET_WORKAREA clipped to the screen.
+    const QRect area = screen->availableGeometry().translated(-monitor.topLeft());
     return Rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+}
+
+}  // namespace
+
+Rect Screen::workAreaPixels() {
+    Rect reported = ScreenMetrics{}.workAreaPixels;
+    if (fixedMetrics()) {
+        reported = fixedMetrics()->workAreaPixels;
+    } else if (QScreen* screen = primaryScreen()) {
+        reported = reportedWorkArea(screen);
+    }
+    return workarea::trusted(reported, widthPixels(), heightPixels(), roomNeededWidth(),
+                             roomNeededHeight());
+}
+
+QPoint qt::desktopOrigin() {
+    if (fixedMetrics()) return QPoint(fixedMetrics()->originX, fixedMetrics()->originY);
+    QScreen* screen = primaryScreen();
+    return screen != nullptr ? screen->geometry().topLeft() : QPoint(0, 0);
 }
 
 void Screen::setFixed(std::optional<ScreenMetrics> metrics) {
@@ -76,16 +118,30 @@ void Screen::setFixed(std::optional<ScreenMetrics> metrics) {
 void backend::watchScreenChanges() {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (app == nullptr) return;
-    // The primary screen's geometry and work area; a new primary screen counts as a change
-    // and is watched from then on.
+    // Every monitor's geometry and work area, monitors coming and going and a new primary: any
+    // of them can move the primary's corner or its ground line. The handler lays the scene out
+    // again, which changes nothing when nothing moved.
     auto watch = [](QScreen* screen) {
         if (screen == nullptr) return;
         QObject::connect(screen, &QScreen::geometryChanged, [] { notifyScreenChanged(); });
         QObject::connect(screen, &QScreen::availableGeometryChanged, [] { notifyScreenChanged(); });
     };
-    watch(QGuiApplication::primaryScreen());
-    QObject::connect(app, &QGuiApplication::primaryScreenChanged, [watch](QScreen* screen) {
+    for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+    QObject::connect(app, &QGuiApplication::screenAdded, [watch](QScreen* screen) {
         watch(screen);
+        notifyScreenChanged();
+    });
+    QObject::connect(app, &QGuiApplication::screenRemoved, [] { notifyScreenChanged(); });
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged,
+                     [](QScreen*) { notifyScreenChanged(); });
+    // Per-monitor work areas and panels' struts change without a signal of Qt's; only a change
+    // of the primary's work area is told.
+    static Rect lastArea = Screen::workAreaPixels();
+    qt::x11::watchDesktopReservations([] {
+        if (QGuiApplication::screens().size() < 2) return;  // Qt's own signal tells then
+        const Rect area = Screen::workAreaPixels();
+        if (area == lastArea) return;
+        lastArea = area;
         notifyScreenChanged();
     });
 }

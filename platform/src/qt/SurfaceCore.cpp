@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QWindow>
 #include <algorithm>
+#include <limits>
 
 #include "platform/Picture.h"
 #include "platform/Screen.h"
@@ -32,6 +33,7 @@ SurfaceCore::SurfaceCore(SurfaceWidget* widget, float left, float top, float wid
       m_width(width),
       m_height(height),
       m_backColor(backColor) {
+    m_requested.fill(QPoint(std::numeric_limits<int>::min(), std::numeric_limits<int>::min()));
     m_buffer.resize(pixelSize(), m_backColor);
     if (widget != nullptr) widget->setBuffer(&m_buffer);
     applyGeometry();
@@ -46,6 +48,9 @@ SurfaceCore::~SurfaceCore() {
     m_widget->onCloseRequest = nullptr;
     m_widget->onPaintOverlay = nullptr;
     m_widget->onMoved = nullptr;
+    m_widget->onResized = nullptr;
+    m_widget->onStateChanged = nullptr;
+    m_widget->onSizeHintsChanged = nullptr;
 }
 
 void SurfaceCore::releaseWidget() {
@@ -61,8 +66,9 @@ void SurfaceCore::applyGeometry() {
     const QSize size = pixelSize();
     m_buffer.resize(size, m_backColor);
     if (!m_widget) return;
-    const QPoint position(toPixelsX(m_left), toPixelsY(m_top));
+    const QPoint position = desktopPosition();
     if (m_widget->pos() != position) {
+        noteRequested(position);
         m_widget->move(position);
     } else if (!m_positioned && m_widget->isWindow() && m_widget->windowHandle() != nullptr) {
         // A move to where the window already is does nothing in Qt, and a top-level window
@@ -74,11 +80,44 @@ void SurfaceCore::applyGeometry() {
     if (m_widget->size() != size) m_widget->resize(size);
 }
 
+QPoint SurfaceCore::desktopPosition() const {
+    const QPoint position(toPixelsX(m_left), toPixelsY(m_top));
+    // A picture box's position is its window's business; a window's counts from the primary
+    // monitor's corner.
+    return m_widget && m_widget->isWindow() ? position + desktopOrigin() : position;
+}
+
+void SurfaceCore::noteRequested(QPoint position) {
+    m_requested[m_nextRequested] = position;
+    m_nextRequested = (m_nextRequested + 1) % m_requested.size();
+}
+
+bool SurfaceCore::movedByOthers() const {
+    if (!m_widget) return false;
+    const QPoint at = m_widget->pos();
+    if (at == desktopPosition()) return false;
+    // The server confirms each move later: a confirmation of an earlier move of the program's
+    // own is no move of anybody else's.
+    return std::find(m_requested.begin(), m_requested.end(), at) == m_requested.end();
+}
+
+bool SurfaceCore::resizedByOthers() const {
+    return m_widget && m_widget->isVisible() && m_widget->size() != pixelSize();
+}
+
 bool SurfaceCore::restorePosition() {
     if (!m_widget) return false;
-    const QPoint position(toPixelsX(m_left), toPixelsY(m_top));
+    const QPoint position = desktopPosition();
     if (m_widget->pos() == position) return false;
+    noteRequested(position);
     m_widget->move(position);
+    x11::flush();
+    return true;
+}
+
+bool SurfaceCore::restoreSize() {
+    if (!m_widget || m_widget->size() == pixelSize()) return false;
+    m_widget->resize(pixelSize());
     x11::flush();
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QPointer>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -49,9 +50,14 @@ public:
     // The whole pixels the twips round to, the size the widget and its back buffer have.
     int widthPixels() const;
     int heightPixels() const;
-    // Moves the widget back to the position last set when something else moved it (a window
-    // manager placing a new window); true when it had to.
+    // Whether something else than the program (a window manager) moved or resized the widget
+    // away from what the program last set.
+    bool movedByOthers() const;
+    bool resizedByOthers() const;
+    // Moves the widget back to the position last set / resizes it back to the size last set
+    // when something else changed it; true when it had to.
     bool restorePosition();
+    bool restoreSize();
 
     Color backColor() const override { return m_backColor; }
     void setBackColor(Color color) override;
@@ -90,6 +96,9 @@ public:
 
 private:
     void applyGeometry();
+    // Where the widget belongs, in its parent's pixels (the desktop's for a window).
+    QPoint desktopPosition() const;
+    void noteRequested(QPoint position);
     QSize pixelSize() const;
 
     QPointer<SurfaceWidget> m_widget;
@@ -107,6 +116,9 @@ private:
     float m_currentX = 0;
     float m_currentY = 0;
     bool m_positioned = false;
+    // The last positions the widget was moved to, whose confirmations may still be on the way.
+    std::array<QPoint, 8> m_requested{};
+    std::size_t m_nextRequested = 0;
     bool m_cut = false;
     // Qt takes an empty mask for "no mask"; an empty region is set as a mask outside the widget.
     bool m_cutEmpty = false;

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include "common/Backend.h"
 #include "qt/BackBuffer.h"
@@ -47,6 +48,9 @@ void SurfaceWidget::dispose(SurfaceWidget* widget) {
     widget->onCloseRequest = nullptr;
     widget->onPaintOverlay = nullptr;
     widget->onMoved = nullptr;
+    widget->onResized = nullptr;
+    widget->onStateChanged = nullptr;
+    widget->onSizeHintsChanged = nullptr;
     widget->hide();
     // A handler running through dispatch may have been called from inside this widget's own
     // event handler (a click that unloads its window); deleting it now would pull the widget
@@ -92,6 +96,21 @@ void SurfaceWidget::closeEvent(QCloseEvent* event) {
 void SurfaceWidget::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     if (onMoved) onMoved();
+}
+
+void SurfaceWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (onResized) onResized();
+}
+
+void SurfaceWidget::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && onStateChanged) onStateChanged();
+}
+
+bool SurfaceWidget::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    if (onSizeHintsChanged && x11::isSizeHintsNotice(eventType, message)) onSizeHintsChanged();
+    return QWidget::nativeEvent(eventType, message, result);
 }
 
 }  // namespace platform::qt

@@ -22,8 +22,13 @@ public:
     std::function<void(int button, int shift, QPoint position)> onMousePress;
     // The window system asks the window to close; when set, the close is left to the owner.
     std::function<void()> onCloseRequest;
-    // The widget's position changed (by the program or by the window system).
+    // The widget's position or size changed (by the program or by the window system).
     std::function<void()> onMoved;
+    std::function<void()> onResized;
+    // The window system changed the window's state (maximised, full screen, minimised), or
+    // its size hints were replaced (any X client can write them).
+    std::function<void()> onStateChanged;
+    std::function<void()> onSizeHintsChanged;
     // Drawn above the back buffer (line controls, borders).
     std::function<void(QPainter&)> onPaintOverlay;
 
@@ -42,6 +47,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     const BackBuffer* m_buffer = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 // Twips to whole pixels of the screen, as the window system is told them. Internal.
 
+#include <QPoint>
 #include <cmath>
 
 #include "platform/Screen.h"
@@ -15,6 +16,10 @@ inline int roundPixels(double value) {
     const double clamped = value < -kLimit ? -kLimit : (value > kLimit ? kLimit : value);
     return static_cast<int>(std::nearbyint(clamped));
 }
+
+// Where the primary monitor's top-left corner lies on the desktop, Qt's pixels: the program's
+// positions count from it, a top-level window's position on the desktop is offset by it.
+QPoint desktopOrigin();
 
 inline int toPixelsX(double twips) { return roundPixels(twips / Screen::twipsPerPixelX()); }
 inline int toPixelsY(double twips) { return roundPixels(twips / Screen::twipsPerPixelY()); }

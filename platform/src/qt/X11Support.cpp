@@ -5,6 +5,7 @@
 #include <xcb/xcb.h>
 
 #include <QAbstractNativeEventFilter>
+#include <QByteArray>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <algorithm>
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace platform::qt::x11 {
-
-namespace {
 
 xcb_connection_t* connection() {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
@@ -43,6 +42,8 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     known.emplace(name, result);
     return result;
 }
+
+namespace {
 
 void setAtoms(xcb_connection_t* c, xcb_window_t window, const char* property, xcb_atom_t type,
               const std::vector<const char*>& names) {
@@ -148,6 +149,35 @@ void prepareSceneWindow(std::uintptr_t window) {
     setCardinals(c, w, "_GTK_FRAME_EXTENTS", {0, 0, 0, 0});
     setCardinals(c, w, "_COMPTON_SHADOW", {0});
     xcb_flush(c);
+}
+
+bool isSizeHintsNotice(const QByteArray& eventType, const void* message) {
+    if (eventType != "xcb_generic_event_t") return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    return (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+           static_cast<const xcb_property_notify_event_t*>(message)->atom == XCB_ATOM_WM_NORMAL_HINTS;
+}
+
+bool sizeHintsFixedAt(std::uintptr_t window, int width, int height) {
+    xcb_connection_t* c = connection();
+    if (c == nullptr || window == 0) return true;
+    // flags, x, y, width, height, min width, min height, max width, max height, ...
+    constexpr std::uint32_t kMinSize = 16, kMaxSize = 32;
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c,
+        xcb_get_property(c, 0, static_cast<xcb_window_t>(window), XCB_ATOM_WM_NORMAL_HINTS,
+                         XCB_ATOM_WM_SIZE_HINTS, 0, 18),
+        nullptr);
+    if (reply == nullptr) return true;
+    bool fixed = false;
+    if (reply->format == 32 && xcb_get_property_value_length(reply) >= 9 * 4) {
+        const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+        const auto w = static_cast<std::uint32_t>(width), h = static_cast<std::uint32_t>(height);
+        fixed = (v[0] & kMinSize) != 0 && (v[0] & kMaxSize) != 0 && v[5] == w && v[6] == h &&
+                v[7] == w && v[8] == h;
+    }
+    std::free(reply);
+    return fixed;
 }
 
 void copyShapeToInput(std::uintptr_t window) {

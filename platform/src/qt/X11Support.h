@@ -5,7 +5,17 @@
 #include <cstdint>
 #include <string>
 
+struct xcb_connection_t;
+class QByteArray;
+
 namespace platform::qt::x11 {
+
+// Qt's connection to the X server, or nullptr on another platform.
+xcb_connection_t* connection();
+// The root window of the connection's screen.
+std::uint32_t rootWindow(xcb_connection_t* c);
+// The atom of `name`, interned once (XCB_ATOM_NONE, 0, when the server cannot say).
+std::uint32_t atom(xcb_connection_t* c, const char* name);
 
 // True when Qt runs on the xcb platform.
 bool active();
@@ -21,6 +31,12 @@ void setSkipTaskbarAndPager(std::uintptr_t window);
 // window switcher, no shadow or halo, and never asked to take the focus. Must run before the
 // window is first mapped.
 void prepareSceneWindow(std::uintptr_t window);
+// Whether a native event is a change of a window's WM_NORMAL_HINTS.
+bool isSizeHintsNotice(const QByteArray& eventType, const void* message);
+// Whether the window's WM_NORMAL_HINTS fix its size at `width` x `height` screen pixels
+// (minimum = maximum = that size); true on another platform.
+bool sizeHintsFixedAt(std::uintptr_t window, int width, int height);
+
 // Makes the window's input region its bounding shape, as it stands now. The X server clips
 // input to the bounding shape itself, but XWayland hands the Wayland compositor the input
 // shape alone: without this a shaped window takes clicks on its whole rectangle there.

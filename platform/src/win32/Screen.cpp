@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/Backend.h"
+#include "common/WorkArea.h"
 #include "win32/Win32Support.h"
 
 namespace platform {
@@ -44,15 +45,26 @@ int Screen::heightPixels() {
 float Screen::width() { return static_cast<float>(widthPixels() * twipsPerPixelX()); }
 float Screen::height() { return static_cast<float>(heightPixels() * twipsPerPixelY()); }
 
-Rect Screen::workAreaPixels() {
+namespace {
+
+// The primary monitor's work area; on Windows the primary's top-left corner is the desktop's
+// origin, so these figures count from it as they stand.
+Rect reportedWorkArea() {
     if (fixedMetrics()) return fixedMetrics()->workAreaPixels;
     RECT area{};
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
-        return Rect{0, 0, widthPixels(), heightPixels()};
+        return Rect{0, 0, Screen::widthPixels(), Screen::heightPixels()};
     }
     // The program pixels wholly inside the area.
     return Rect{win32::fromDeviceCeil(area.left), win32::fromDeviceCeil(area.top),
                 win32::fromDevice(area.right), win32::fromDevice(area.bottom)};
+}
+
+}  // namespace
+
+Rect Screen::workAreaPixels() {
+    return workarea::trusted(reportedWorkArea(), widthPixels(), heightPixels(), roomNeededWidth(),
+                             roomNeededHeight());
 }
 
 void Screen::setFixed(std::optional<ScreenMetrics> metrics) {
