@@ -5,7 +5,7 @@
 # lives there.
 # Usage: game_e2e.sh CASE PROGRAM XSHAPE HELPER ARTIFACTS_DIR XWINDOW
 #   CASE: startup | shot | colour | version | exit | storm | above | balloon | menu | panel |
-#         close | nodisplay
+#         close | nodisplay | monitors | wmstorm
 #   DISPLAY set (but for nodisplay); KIPRUN_E2E_WM names the desktop tests/e2e/desktops.sh
 #   started: none | openbox | xfwm4 | mutter | kwin. Screenshots go to ARTIFACTS_DIR/<desktop>/.
 set -uo pipefail
@@ -24,13 +24,13 @@ fi
 mkdir -p "$artifacts"
 
 work=$(mktemp -d)
-app_pid="" cover_pid="" dock_pid="" restore_panel=""
+app_pid="" cover_pid="" dock_pid="" dock2_pid="" restore_panel=""
 # A coloured desktop, so that the black golfer shows in the screenshots; the black desktop the
 # other tests expect is put back at the end.
 set_desktop() { "$xwindow" background "$1"; }
 cleanup() {
   local pid
-  for pid in "$app_pid" "$cover_pid" "$dock_pid"; do
+  for pid in "$app_pid" "$cover_pid" "$dock_pid" "$dock2_pid"; do
     if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
       kill "$pid" 2>/dev/null
       wait "$pid" 2>/dev/null
@@ -190,15 +190,16 @@ golfer_colour_count() { shape_colour_count "$1" "$golfer_id" "$golfer_x" "$golfe
 
 # --- the cases ------------------------------------------------------------------------------
 
+# The primary monitor's columns and its ground line, when a case gives them; otherwise the
+# screen's and the work area's bottom.
 check_startup_scene() {
-  local ground
-  ground=$(ground_line)
+  local ground=${scene_ground:-$(ground_line)}
   [ -n "$golfer_id" ] || { fail "no golfer window (79 x 96)"; return; }
   [ -n "$button_id" ] || { fail "no control button window (18 x 22)"; return; }
   [ -n "$ball_id" ] || { fail "no ball window (7 x 7)"; return; }
   [ -n "$hole_id" ] || { fail "no hole window (12 x 8)"; return; }
-  local centre=$((2 * golfer_x + 79 - 1024)) right=$((golfer_x + 79))
-  [ "${centre#-}" -le 1 ] || fail "the golfer at x $golfer_x is not centred on the screen"
+  local centre=$((2 * (golfer_x - ${scene_left:-0}) + 79 - ${scene_width:-1024})) right=$((golfer_x + 79))
+  [ "${centre#-}" -le 1 ] || fail "the golfer at x $golfer_x is not centred on the screen (${scene_width:-1024} wide at x ${scene_left:-0})"
   [ $((golfer_y + 96)) = "$ground" ] || fail "the golfer's feet at $((golfer_y + 96)), not on the ground line $ground"
   has_shape "$golfer_id" 0 || fail "the golfer is not cut to frame 0"
   [ $((button_x + 18)) = "$golfer_x" ] || fail "the button's right edge $((button_x + 18)) is not the golfer's left edge $golfer_x"
@@ -902,6 +903,173 @@ case_nodisplay() {
   local absent
   absent=$(kiprun_free_display 990 999) || { fail "no free display number to name"; return; }
   run_without_display wrong "$absent" DISPLAY="$absent"
+}
+
+# --- several monitors ---------------------------------------------------------------------------
+# RandR monitors on the one Xvfb screen: P, the primary (given the screen's output), and S.
+
+# set_monitors P_GEOMETRY S_GEOMETRY: "WxH+X+Y" each; sets scene_left, scene_width and the
+# primary's bottom (primary_bottom).
+set_monitors() {
+  xrandr --delmonitor P >/dev/null 2>&1; xrandr --delmonitor S >/dev/null 2>&1
+  local w h x y sw sh sx sy
+  IFS='x+' read -r w h x y <<<"$1"
+  IFS='x+' read -r sw sh sx sy <<<"$2"
+  xrandr --setmonitor S "$sw/100x$sh/100+$sx+$sy" none >/dev/null
+  xrandr --setmonitor P "$w/100x$h/100+$x+$y" screen >/dev/null
+  xrandr --output screen --primary >/dev/null 2>&1
+  scene_left=$x scene_width=$w primary_top=$y primary_bottom=$((y + h))
+  echo "monitors: $(xrandr --listmonitors | tail -n +2 | tr -s ' ' | paste -sd';')"
+}
+restore_monitors() {
+  xrandr --delmonitor P >/dev/null 2>&1; xrandr --delmonitor S >/dev/null 2>&1
+  unset scene_left scene_width scene_ground
+}
+
+# The top of the highest dock window that stands on the primary's bottom edge over its columns,
+# or the primary's bottom: where the golfer's feet belong.
+expected_ground() {
+  local ground=$primary_bottom id geometry
+  for id in $(xprop -root _NET_CLIENT_LIST 2>/dev/null | sed 's/^[^#]*# //; s/,//g'); do
+    xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DOCK || continue
+    geometry=$(xwininfo -id "$id" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF }
+      /Absolute upper-left Y/ { y = $NF } /Width:/ { w = $NF } /Height:/ { h = $NF }
+      END { print x, y, w, h }')
+    read -r dx dy dw dh <<<"$geometry"
+    [ -n "$dh" ] && [ $((dy + dh)) = "$primary_bottom" ] && [ "$dx" -lt $((scene_left + scene_width)) ] &&
+      [ $((dx + dw)) -gt "$scene_left" ] && [ "$dy" -lt "$ground" ] && ground=$dy
+  done
+  # openbox's bottom margin (tests/e2e/openbox-rc.xml) along the screen's bottom edge.
+  [ "$wm" = openbox ] && [ "$primary_bottom" = 768 ] && [ "$ground" -gt 738 ] && ground=738
+  echo "$ground"
+}
+
+# wait_scene_on_primary WHEN: waits up to 5 s for the golfer to stand on the primary's ground
+# line, centred, then checks the whole scene.
+wait_scene_on_primary() {
+  scene_ground=$(expected_ground)
+  local i centre
+  for i in $(seq 50); do
+    read_scene
+    centre=$((2 * (golfer_x - scene_left) + 79 - scene_width))
+    [ -n "$golfer_id" ] && [ $((golfer_y + 96)) = "$scene_ground" ] && [ "${centre#-}" -le 1 ] && break
+    sleep 0.1
+  done
+  sleep 0.3
+  read_scene
+  echo "$1: golfer at $golfer_x,$golfer_y (feet $((golfer_y + 96))), expected centred in $scene_left..$((scene_left + scene_width)), feet $scene_ground"
+  screenshot "monitors-$2"
+  check_startup_scene
+  kill -0 "$app_pid" 2>/dev/null || fail "$1: the program ended"
+}
+
+# A dock on the given span, so that a desktop-wide work area would cut the primary wrongly;
+# under no window manager nobody turns struts into a work area.
+monitor_dock() {
+  [ "$wm" = none ] && return
+  if [ -z "$dock2_pid" ]; then
+    "$xwindow" dock "$monitor_dock_height" "$@" >"$work/dock2.out" 2>&1 &
+    dock2_pid=$!
+    local i
+    for i in $(seq 100); do grep -q '^window' "$work/dock2.out" && break; sleep 0.05; done
+  else
+    "$xwindow" strut "$(awk '$1 == "window" { print $2 }' "$work/dock2.out")" "$monitor_dock_height" "$@"
+  fi
+  sleep 1
+}
+
+# play_on_primary: a whole shot, ball and balloon within the primary's columns.
+play_on_primary() {
+  local home_x=$ball_x list outside="" balloon="" i
+  click_button 1
+  strike || { fail "$1: the shot was never struck"; return; }
+  for i in $(seq 200); do
+    list=$(scene_windows)
+    outside=$(echo "$list" | awk -v l="$scene_left" -v r=$((scene_left + scene_width)) \
+      '($4 <= 7 || $5 == 18) && ($2 < l || $2 + $4 > r)')
+    [ -z "$outside" ] || { fail "$1: out of the primary's columns: $outside"; break; }
+    balloon=$(echo "$list" | awk '$5 == 18')
+    [ -n "$balloon" ] && break
+    sleep 0.05
+  done
+  [ -n "$balloon" ] || fail "$1: no balloon"
+  wait_for_reset 15 || fail "$1: the scene did not come back after the shot"
+  read_scene
+  [ "$ball_x" = "$home_x" ] || fail "$1: the ball is back at x $ball_x, not $home_x"
+}
+
+case_monitors() {
+  trap 'restore_monitors; cleanup' EXIT
+  # The primary right of a taller screen, bottom-aligned, a dock on the other one (20 pixels,
+  # less than openbox's margin: a desktop-wide work area cut as deep as a dock's strut cannot
+  # be told from that strut).
+  # KWin and mutter take their monitors from RandR's outputs, and Xvfb has one: they would
+  # keep the scene out of a strut they take for the whole screen's.
+  [ "$wm" = none ] && xprop -root -remove _NET_WORKAREA
+  set_monitors 624x668+400+100 400x768+0+0
+  monitor_dock_height=20
+  case $wm in kwin | mutter) ;; *) monitor_dock 0 400 768 ;; esac
+  monitor_dock_height=30
+  start_program
+  wait_scene_on_primary "primary right of a taller screen" right
+  play_on_primary "primary right of a taller screen"
+  # The primary switched to a monitor left of the taller one, top-aligned, the dock on it.
+  set_monitors 624x668+0+0 400x768+624+0
+  monitor_dock 624 400 768
+  wait_scene_on_primary "primary left, top-aligned, a dock on the taller one" left
+  # Stacked: the primary below the other, then a dock on the primary.
+  set_monitors 1024x384+0+384 1024x384+0+0
+  monitor_dock 0 1024 768
+  wait_scene_on_primary "primary below the other, a dock on it" stacked
+  play_on_primary "stacked"
+  # The primary removed mid-shot: the scene goes to the monitor that stays at the reset.
+  click_button 1
+  strike || fail "no shot struck before the primary was removed"
+  xrandr --delmonitor P >/dev/null
+  scene_left=0 scene_width=1024 primary_bottom=768
+  wait_for_reset 15 || fail "the scene did not come back after its monitor went"
+  wait_scene_on_primary "the primary removed mid-shot" removed
+  # Re-added while idle.
+  set_monitors 1024x384+0+384 1024x384+0+0
+  wait_scene_on_primary "the primary re-added" readded
+  check_not_minimised "after the monitors changed"
+}
+
+# Another client asks the window manager to maximise, shade and fill the screen with every scene
+# window, and writes absurd size hints on them: the scene keeps its geometry and stays playable,
+# and the program does not fight the window manager without end.
+case_wmstorm() {
+  start_program
+  local before id what
+  before=$(scene_windows | sort)
+  for what in golfer button ball hole; do
+    eval "id=\${${what}_id}"
+    "$xwindow" wmstate "$id" 1500 || fail "no state requests could be sent to the $what"
+    "$xwindow" junkhints "$id" || fail "no size hints could be written on the $what"
+  done
+  local i after=""
+  for i in $(seq 50); do
+    after=$(scene_windows | sort)
+    [ "$after" = "$before" ] && break
+    sleep 0.1
+  done
+  sleep 1
+  after=$(scene_windows | sort)
+  screenshot wmstorm
+  [ "$after" = "$before" ] || fail "the scene changed: '$(echo "$after" | tr '\n' ';')', was '$(echo "$before" | tr '\n' ';')'"
+  kill -0 "$app_pid" 2>/dev/null || { fail "the program ended"; app_pid=""; return; }
+  # The program is idle again: no moves of its own keep going against the window manager.
+  local ticks1 ticks2
+  ticks1=$(awk '{ print $14 + $15 }' "/proc/$app_pid/stat")
+  sleep 2
+  ticks2=$(awk '{ print $14 + $15 }' "/proc/$app_pid/stat")
+  echo "CPU after the storm: $((ticks2 - ticks1)) ticks in 2 s"
+  [ $((ticks2 - ticks1)) -le 20 ] || fail "the program is busy after the storm: $((ticks2 - ticks1)) ticks in 2 s"
+  check_not_minimised "after the storm"
+  read_scene
+  click_button 1
+  strike || fail "no shot could be struck after the storm"
+  wait_for_reset 15 || fail "the scene did not come back after the shot"
 }
 
 "case_$case_name"

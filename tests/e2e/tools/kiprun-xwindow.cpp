@@ -5,11 +5,17 @@
 //                            3050c0), raises it, asks for the focus, prints "window 0xID" once
 //                            it is mapped and then "press BUTTON X Y" (root coordinates) for each
 //                            button press it receives; runs until killed
-//   dock HEIGHT              a dock along the bottom of the screen that reserves HEIGHT pixels
-//                            with _NET_WM_STRUT_PARTIAL; prints "window 0xID"; runs until killed
-//   strut ID HEIGHT          gives the dock ID a new height: strut and geometry
+//   dock HEIGHT [X W BOTTOM] a dock along the bottom of the screen that reserves HEIGHT pixels
+//                            with _NET_WM_STRUT_PARTIAL; given X, W and BOTTOM it spans only
+//                            X..X+W-1 and stands on row BOTTOM (the bottom of one monitor of
+//                            several); prints "window 0xID"; runs until killed
+//   strut ID HEIGHT [X W BOTTOM]  gives the dock ID a new height: strut and geometry
 //   close ID                 sends WM_DELETE_WINDOW to window ID, as a window manager or a panel
 //                            does when the user closes it
+//   wmstate ID COUNT         sends COUNT _NET_WM_STATE requests for window ID: maximised,
+//                            full screen and shaded in turn
+//   junkhints ID             writes absurd WM_NORMAL_HINTS on window ID (a minimum size of
+//                            23444 x 22061)
 //   workarea X Y W H         sets _NET_WORKAREA on the root window (as a window manager does) and
 //                            _NET_NUMBER_OF_DESKTOPS to 1 if it is unset
 //   background RRGGBB        sets the desktop's background colour as a desktop does: a pixmap
@@ -38,8 +44,8 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: kiprun-xwindow [--display NAME] (window X Y W H [RRGGBB] | dock HEIGHT | "
-                 "strut ID HEIGHT | close ID | workarea X Y W H | background RRGGBB | selection NAME | "
+                 "usage: kiprun-xwindow [--display NAME] (window X Y W H [RRGGBB] | "
+                 "dock HEIGHT [X W BOTTOM] | strut ID HEIGHT [X W BOTTOM] | close ID | workarea X Y W H | background RRGGBB | selection NAME | "
                  "state ID)\n");
     return 2;
 }
@@ -73,14 +79,32 @@ void waitMapped(Display* dpy, Window w) {
     } while (event.type != MapNotify);
 }
 
-void setStrut(Display* dpy, Window w, long height) {
-    const int screenW = DisplayWidth(dpy, DefaultScreen(dpy));
+// Where a dock stands: the columns it spans and the row its bottom edge is on.
+struct DockSpan {
+    long x = 0;
+    long width = 0;
+    long bottom = 0;
+};
+
+DockSpan wholeWidth(Display* dpy) {
+    const int screen = DefaultScreen(dpy);
+    return DockSpan{0, DisplayWidth(dpy, screen), DisplayHeight(dpy, screen)};
+}
+
+void setStrut(Display* dpy, Window w, long height, const DockSpan& span) {
+    const DockSpan whole = wholeWidth(dpy);
+    // Struts count from the screen's edge: a dock on a monitor that ends above the screen's
+    // bottom reserves the rows below that monitor as well.
+    const long reserved = whole.bottom - span.bottom + height;
     // left, right, top, bottom, then the start and end of each edge's span.
-    long strut[12] = {0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, screenW - 1};
+    long strut[12] = {0, 0, 0, reserved, 0, 0, 0, 0, 0, 0, span.x, span.x + span.width - 1};
     XChangeProperty(dpy, w, atom(dpy, "_NET_WM_STRUT_PARTIAL"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(strut), 12);
-    XChangeProperty(dpy, w, atom(dpy, "_NET_WM_STRUT"), XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(strut), 4);
+    // The older property reserves the whole edge: only for a dock that spans it.
+    if (span.x == 0 && span.width == whole.width) {
+        XChangeProperty(dpy, w, atom(dpy, "_NET_WM_STRUT"), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(strut), 4);
+    }
 }
 
 volatile std::sig_atomic_t stopRequested = 0;
@@ -150,17 +174,14 @@ int openWindow(Display* dpy, long x, long y, long w, long h, unsigned long colou
     return eventLoop(dpy, true);
 }
 
-int openDock(Display* dpy, long height) {
-    const int screen = DefaultScreen(dpy);
-    const int screenW = DisplayWidth(dpy, screen);
-    const int screenH = DisplayHeight(dpy, screen);
+int openDock(Display* dpy, long height, const DockSpan& span) {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = 0x404040;
     attributes.event_mask = StructureNotifyMask;
-    const Window win =
-        XCreateWindow(dpy, DefaultRootWindow(dpy), 0, screenH - static_cast<int>(height), screenW,
-                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                      CWBackPixel | CWEventMask, &attributes);
+    const Window win = XCreateWindow(
+        dpy, DefaultRootWindow(dpy), static_cast<int>(span.x), static_cast<int>(span.bottom - height),
+        static_cast<unsigned>(span.width), static_cast<unsigned>(height), 0, CopyFromParent,
+        InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attributes);
     XStoreName(dpy, win, "kiprun-dock");
     Atom dock = atom(dpy, "_NET_WM_WINDOW_TYPE_DOCK");
     XChangeProperty(dpy, win, atom(dpy, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
@@ -168,11 +189,11 @@ int openDock(Display* dpy, long height) {
     long allDesktops = 0xFFFFFFFF;
     XChangeProperty(dpy, win, atom(dpy, "_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&allDesktops), 1);
-    setStrut(dpy, win, height);
+    setStrut(dpy, win, height, span);
     XSizeHints size{};
     size.flags = USPosition | USSize;
-    size.x = 0;
-    size.y = screenH - static_cast<int>(height);
+    size.x = static_cast<int>(span.x);
+    size.y = static_cast<int>(span.bottom - height);
     XSetWMNormalHints(dpy, win, &size);
     XMapWindow(dpy, win);
     waitMapped(dpy, win);
@@ -182,12 +203,10 @@ int openDock(Display* dpy, long height) {
     return eventLoop(dpy, false);
 }
 
-int changeStrut(Display* dpy, Window win, long height) {
-    const int screen = DefaultScreen(dpy);
-    setStrut(dpy, win, height);
-    XMoveResizeWindow(dpy, win, 0, DisplayHeight(dpy, screen) - static_cast<int>(height),
-                      static_cast<unsigned>(DisplayWidth(dpy, screen)),
-                      static_cast<unsigned>(height));
+int changeStrut(Display* dpy, Window win, long height, const DockSpan& span) {
+    setStrut(dpy, win, height, span);
+    XMoveResizeWindow(dpy, win, static_cast<int>(span.x), static_cast<int>(span.bottom - height),
+                      static_cast<unsigned>(span.width), static_cast<unsigned>(height));
     XSync(dpy, False);
     return 0;
 }
@@ -201,6 +220,39 @@ int sendClose(Display* dpy, Window win) {
     event.xclient.data.l[0] = static_cast<long>(atom(dpy, "WM_DELETE_WINDOW"));
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(dpy, win, False, NoEventMask, &event);
+    XSync(dpy, False);
+    return 0;
+}
+
+// COUNT _NET_WM_STATE requests to add maximised, full-screen and shaded states in turn, as a
+// pager or a hostile client may send them.
+int sendStateStorm(Display* dpy, Window win, long count) {
+    const char* states[][2] = {{"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"},
+                               {"_NET_WM_STATE_FULLSCREEN", nullptr},
+                               {"_NET_WM_STATE_SHADED", nullptr}};
+    for (long i = 0; i < count; ++i) {
+        const auto& pair = states[i % 3];
+        sendToRoot(dpy, win, "_NET_WM_STATE", 1, static_cast<long>(atom(dpy, pair[0])),
+                   pair[1] != nullptr ? static_cast<long>(atom(dpy, pair[1])) : 0);
+        if (i % 100 == 99) XSync(dpy, False);
+    }
+    XSync(dpy, False);
+    return 0;
+}
+
+// Size hints of absurd figures written over the window's own.
+int setJunkHints(Display* dpy, Window win) {
+    XSizeHints hints{};
+    hints.flags = PMinSize | PMaxSize | PBaseSize | PResizeInc;
+    hints.min_width = 23444;
+    hints.min_height = 22061;
+    hints.max_width = 30000;
+    hints.max_height = 30000;
+    hints.base_width = 20000;
+    hints.base_height = 20000;
+    hints.width_inc = 977;
+    hints.height_inc = 13;
+    XSetWMNormalHints(dpy, win, &hints);
     XSync(dpy, False);
     return 0;
 }
@@ -344,12 +396,20 @@ int main(int argc, char** argv) {
         status =
             openWindow(dpy, numbers[0], numbers[1], numbers[2], numbers[3],
                        numbers.size() == 5 ? static_cast<unsigned long>(numbers[4]) : 0x3050c0);
-    } else if (command == "dock" && numbers.size() == 1) {
-        status = openDock(dpy, numbers[0]);
-    } else if (command == "strut" && numbers.size() == 2) {
-        status = changeStrut(dpy, static_cast<Window>(numbers[0]), numbers[1]);
+    } else if (command == "dock" && (numbers.size() == 1 || numbers.size() == 4)) {
+        const DockSpan span = numbers.size() == 4 ? DockSpan{numbers[1], numbers[2], numbers[3]}
+                                                  : wholeWidth(dpy);
+        status = openDock(dpy, numbers[0], span);
+    } else if (command == "strut" && (numbers.size() == 2 || numbers.size() == 5)) {
+        const DockSpan span = numbers.size() == 5 ? DockSpan{numbers[2], numbers[3], numbers[4]}
+                                                  : wholeWidth(dpy);
+        status = changeStrut(dpy, static_cast<Window>(numbers[0]), numbers[1], span);
     } else if (command == "close" && numbers.size() == 1) {
         status = sendClose(dpy, static_cast<Window>(numbers[0]));
+    } else if (command == "wmstate" && numbers.size() == 2) {
+        status = sendStateStorm(dpy, static_cast<Window>(numbers[0]), numbers[1]);
+    } else if (command == "junkhints" && numbers.size() == 1) {
+        status = setJunkHints(dpy, static_cast<Window>(numbers[0]));
     } else if (command == "workarea" && numbers.size() == 4) {
         status = setWorkArea(dpy, numbers[0], numbers[1], numbers[2], numbers[3]);
     } else if (command == "background" && numbers.size() == 1) {
