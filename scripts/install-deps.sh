@@ -12,6 +12,8 @@ run_packages=(qt6-base-dev qt6-base-dev-tools cmake g++ ninja-build pkg-config
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig libxcb1-dev libxcb-shape0-dev libxcb-randr0-dev
   libx11-dev libxext-dev zlib1g-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
+  # xrandr: monitors on Xvfb for the several-monitor case.
+  x11-xserver-utils
   imagemagick openbox clang desktop-file-utils appstream lintian dpkg-dev
   file procps
   # dbus-launch: the session-bus test checks that the program never autolaunches a bus.
