@@ -298,3 +298,69 @@ bool canOpenDisplay(const std::string& name) {
 }
 
 }  // namespace platform::qt::x11
+
+namespace platform::qt::x11 {
+
+int connectionFileDescriptor() {
+    xcb_connection_t* c = connection();
+    return c != nullptr ? xcb_get_file_descriptor(c) : -1;
+}
+
+namespace {
+
+// RandR 1.5's monitors, which Qt 6 makes its screens of where the server has them.
+std::vector<Rect> randrMonitors(xcb_connection_t* c) {
+    std::vector<Rect> monitors;
+    xcb_randr_get_monitors_reply_t* reply =
+        xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, rootWindow(c), 1), nullptr);
+    if (reply == nullptr) return monitors;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(reply); it.rem > 0;
+         xcb_randr_monitor_info_next(&it)) {
+        const xcb_randr_monitor_info_t& m = *it.data;
+        if (m.width > 0 && m.height > 0)
+            monitors.push_back(Rect{m.x, m.y, m.x + m.width, m.y + m.height});
+    }
+    std::free(reply);
+    return monitors;
+}
+
+std::vector<Rect> litCrtcs(xcb_connection_t* c) {
+    std::vector<Rect> monitors;
+    xcb_randr_get_screen_resources_current_reply_t* resources =
+        xcb_randr_get_screen_resources_current_reply(
+            c, xcb_randr_get_screen_resources_current(c, rootWindow(c)), nullptr);
+    if (resources == nullptr) return monitors;
+    const xcb_randr_crtc_t* crtcs = xcb_randr_get_screen_resources_current_crtcs(resources);
+    const int count = xcb_randr_get_screen_resources_current_crtcs_length(resources);
+    for (int i = 0; i < count; ++i) {
+        xcb_randr_get_crtc_info_reply_t* info = xcb_randr_get_crtc_info_reply(
+            c, xcb_randr_get_crtc_info(c, crtcs[i], resources->config_timestamp), nullptr);
+        if (info == nullptr) continue;
+        if (info->mode != XCB_NONE && info->width > 0 && info->height > 0) {
+            monitors.push_back(
+                Rect{info->x, info->y, info->x + info->width, info->y + info->height});
+        }
+        std::free(info);
+    }
+    std::free(resources);
+    return monitors;
+}
+
+}  // namespace
+
+std::vector<Rect> monitorRects() {
+    xcb_connection_t* c = connection();
+    if (c == nullptr) return {};
+    std::vector<Rect> monitors;
+    if (hasExtension(c, "RANDR")) {
+        monitors = randrMonitors(c);
+        if (monitors.empty()) monitors = litCrtcs(c);
+    }
+    if (monitors.empty()) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        monitors.push_back(Rect{0, 0, screen->width_in_pixels, screen->height_in_pixels});
+    }
+    return monitors;
+}
+
+}  // namespace platform::qt::x11

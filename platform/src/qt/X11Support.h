@@ -65,3 +65,17 @@ void takeFocusForPopup(std::uintptr_t window, bool take);
 bool canOpenDisplay(const std::string& name);
 
 }  // namespace platform::qt::x11
+
+#include <vector>
+
+#include "platform/Region.h"
+
+namespace platform::qt::x11 {
+
+// The file descriptor of Qt's connection to the X server, or -1 on another platform.
+int connectionFileDescriptor();
+// The X screen's monitors as Qt makes its screens of them (RandR's monitors, else its lit
+// CRTCs, else the root window), in the server's pixels; empty on another platform.
+std::vector<Rect> monitorRects();
+
+}  // namespace platform::qt::x11
