@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <atomic>
@@ -103,9 +104,9 @@ Form::Impl::Impl(Form& form, FormStyle style)
     };
     w->onCloseRequest = [this] { this->form.dispatchCloseRequest(); };
     if (style == FormStyle::Shaped) {
-        w->onMoved = [this] { guardGeometry(); };
-        w->onResized = [this] { guardGeometry(); };
-        w->onStateChanged = [this] { guardGeometry(); };
+        w->onMoved = [this] { guardGeometry(false); };
+        w->onResized = [this] { guardGeometry(false); };
+        w->onStateChanged = [this] { guardGeometry(true); };
         w->onSizeHintsChanged = [this] { guardSizeHints(); };
     }
     w->onPaintOverlay = [this](QPainter& painter) {
@@ -129,20 +130,40 @@ bool Form::Impl::mayUndo() {
         undoWindowStart = now;
         undosInWindow = 0;
     }
-    if (undosInWindow >= kUndosPerPeriod) return false;
-    ++undosInWindow;
-    return true;
+    if (undosInWindow < kUndosPerPeriod) {
+        ++undosInWindow;
+        return true;
+    }
+    // Spent: one more look when the period ends puts back what the window manager left, once
+    // the requests have stopped.
+    if (!recheckPending && widget() != nullptr) {
+        recheckPending = true;
+        // Through the widget's callbacks, which are cleared when the window goes: the timer
+        // belongs to the widget, which may outlive this for a moment.
+        QTimer::singleShot(kUndoPeriodMs - (now - undoWindowStart) + 1, widget(),
+                           [w = widget()] {
+                               if (w->onStateChanged) w->onStateChanged();
+                               if (w->onSizeHintsChanged) w->onSizeHintsChanged();
+                           });
+    }
+    return false;
 }
 
-void Form::Impl::guardGeometry() {
+void Form::Impl::guardGeometry(bool stateChanged) {
+    // The look at a period's end (or any call after it) may schedule the next.
+    if (tickCount() - undoWindowStart >= kUndoPeriodMs) recheckPending = false;
     QWidget* w = widget();
     if (w == nullptr || !w->isVisible()) return;
     const Qt::WindowStates foreign =
         w->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized);
     const bool moved = surface.movedByOthers();
     const bool resized = surface.resizedByOthers();
-    if ((foreign == Qt::WindowNoState && !moved && !resized) || !mayUndo()) return;
+    // The states are read from the server only when they changed: moves come every tick.
+    const bool foreignX11States = stateChanged && qt::x11::hasForeignStates(w->winId());
+    if ((foreign == Qt::WindowNoState && !foreignX11States && !moved && !resized) || !mayUndo())
+        return;
     if (foreign != Qt::WindowNoState) w->setWindowState(Qt::WindowNoState);
+    if (foreignX11States) qt::x11::dropForeignStates(w->winId());
     if (resized) surface.restoreSize();
     if (moved) surface.restorePosition();
     qt::x11::flush();
@@ -151,7 +172,8 @@ void Form::Impl::guardGeometry() {
 void Form::Impl::guardSizeHints() {
     QWidget* w = widget();
     if (w == nullptr) return;
-    const QSize size = w->size();
+    // The size the program set: the window manager may have applied the foreign hints already.
+    const QSize size = surface.pixelSize();
     const double ratio = w->devicePixelRatioF();
     // Hints of the program's own pass; another client's are written over with the window's
     // fixed size again (Qt writes the hints anew when the bounds change).
@@ -161,6 +183,7 @@ void Form::Impl::guardSizeHints() {
         return;
     }
     w->setMinimumSize(0, 0);
+    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     w->setFixedSize(size);
     qt::x11::flush();
 }

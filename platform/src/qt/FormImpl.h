@@ -33,11 +33,12 @@ struct Form::Impl {
     // that places, moves, resizes, maximises or minimises it anyway (openbox shifts a new
     // window at 0, 0 below its top panel; another client can ask for any state) is undone at
     // once. Against one that insists, a few undos a second are spent, no more.
-    void guardGeometry();
+    void guardGeometry(bool stateChanged);
     void guardSizeHints();
     bool mayUndo();
     std::int32_t undoWindowStart = 0;
     int undosInWindow = 0;
+    bool recheckPending = false;
 
     std::vector<std::unique_ptr<PictureBox>> pictureBoxes;
     std::vector<std::unique_ptr<Label>> labels;

@@ -50,6 +50,8 @@ public:
     // The whole pixels the twips round to, the size the widget and its back buffer have.
     int widthPixels() const;
     int heightPixels() const;
+    // The whole pixels the twips last set round to.
+    QSize pixelSize() const;
     // Whether something else than the program (a window manager) moved or resized the widget
     // away from what the program last set.
     bool movedByOthers() const;
@@ -99,7 +101,6 @@ private:
     // Where the widget belongs, in its parent's pixels (the desktop's for a window).
     QPoint desktopPosition() const;
     void noteRequested(QPoint position);
-    QSize pixelSize() const;
 
     QPointer<SurfaceWidget> m_widget;
     BackBuffer m_buffer;

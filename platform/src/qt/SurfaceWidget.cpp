@@ -110,6 +110,7 @@ void SurfaceWidget::changeEvent(QEvent* event) {
 
 bool SurfaceWidget::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
     if (onSizeHintsChanged && x11::isSizeHintsNotice(eventType, message)) onSizeHintsChanged();
+    if (onStateChanged && x11::isWindowStateNotice(eventType, message)) onStateChanged();
     return QWidget::nativeEvent(eventType, message, result);
 }
 

@@ -158,6 +158,69 @@ bool isSizeHintsNotice(const QByteArray& eventType, const void* message) {
            static_cast<const xcb_property_notify_event_t*>(message)->atom == XCB_ATOM_WM_NORMAL_HINTS;
 }
 
+bool isWindowStateNotice(const QByteArray& eventType, const void* message) {
+    if (eventType != "xcb_generic_event_t") return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    xcb_connection_t* c = connection();
+    return c != nullptr && (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+           static_cast<const xcb_property_notify_event_t*>(message)->atom ==
+               atom(c, "_NET_WM_STATE");
+}
+
+namespace {
+
+constexpr std::array<const char*, 5> kForeignStates{
+    "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ", "_NET_WM_STATE_FULLSCREEN",
+    "_NET_WM_STATE_SHADED", "_NET_WM_STATE_HIDDEN"};
+
+// The foreign states the window has.
+std::vector<xcb_atom_t> foreignStates(xcb_connection_t* c, xcb_window_t w) {
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, w, atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64), nullptr);
+    if (reply == nullptr) return {};
+    std::vector<xcb_atom_t> present;
+    if (reply->format == 32) {
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        present.assign(atoms, atoms + xcb_get_property_value_length(reply) / 4);
+    }
+    std::free(reply);
+    std::vector<xcb_atom_t> foreign;
+    for (const char* name : kForeignStates) {
+        const xcb_atom_t state = atom(c, name);
+        if (std::find(present.begin(), present.end(), state) != present.end())
+            foreign.push_back(state);
+    }
+    return foreign;
+}
+
+}  // namespace
+
+bool hasForeignStates(std::uintptr_t window) {
+    xcb_connection_t* c = connection();
+    return c != nullptr && window != 0 &&
+           !foreignStates(c, static_cast<xcb_window_t>(window)).empty();
+}
+
+void dropForeignStates(std::uintptr_t window) {
+    xcb_connection_t* c = connection();
+    if (c == nullptr || window == 0) return;
+    const auto w = static_cast<xcb_window_t>(window);
+    for (const xcb_atom_t state : foreignStates(c, w)) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = w;
+        event.type = atom(c, "_NET_WM_STATE");
+        event.data.data32[0] = 0;  // remove
+        event.data.data32[1] = state;
+        event.data.data32[3] = 1;  // asked by the application
+        xcb_send_event(c, 0, rootWindow(c),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+    }
+    xcb_flush(c);
+}
+
 bool sizeHintsFixedAt(std::uintptr_t window, int width, int height) {
     xcb_connection_t* c = connection();
     if (c == nullptr || window == 0) return true;

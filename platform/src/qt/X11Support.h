@@ -31,8 +31,13 @@ void setSkipTaskbarAndPager(std::uintptr_t window);
 // window switcher, no shadow or halo, and never asked to take the focus. Must run before the
 // window is first mapped.
 void prepareSceneWindow(std::uintptr_t window);
-// Whether a native event is a change of a window's WM_NORMAL_HINTS.
+// Whether a native event is a change of a window's WM_NORMAL_HINTS / _NET_WM_STATE.
 bool isSizeHintsNotice(const QByteArray& eventType, const void* message);
+bool isWindowStateNotice(const QByteArray& eventType, const void* message);
+// Whether the window has, in _NET_WM_STATE, states a scene window never asks for (maximised,
+// full screen, shaded, hidden); asks the window manager to take those back.
+bool hasForeignStates(std::uintptr_t window);
+void dropForeignStates(std::uintptr_t window);
 // Whether the window's WM_NORMAL_HINTS fix its size at `width` x `height` screen pixels
 // (minimum = maximum = that size); true on another platform.
 bool sizeHintsFixedAt(std::uintptr_t window, int width, int height);
