@@ -12,6 +12,9 @@
 //   strut ID HEIGHT [X W BOTTOM]  gives the dock ID a new height: strut and geometry
 //   close ID                 sends WM_DELETE_WINDOW to window ID, as a window manager or a panel
 //                            does when the user closes it
+//   message ID TYPE [ATOM [COUNT]]  sends COUNT (default 1) client messages of type TYPE (an atom
+//                            name) to window ID, as any other client may: format 32, the first
+//                            datum the atom ATOM (0 when left out or "0"), the second CurrentTime
 //   wmstate ID COUNT         sends COUNT _NET_WM_STATE requests for window ID: maximised,
 //                            full screen and shaded in turn
 //   junkhints ID             writes absurd WM_NORMAL_HINTS on window ID (a minimum size of
@@ -45,7 +48,8 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: kiprun-xwindow [--display NAME] (window X Y W H [RRGGBB] | "
-                 "dock HEIGHT [X W BOTTOM] | strut ID HEIGHT [X W BOTTOM] | close ID | workarea X Y W H | background RRGGBB | selection NAME | "
+                 "dock HEIGHT [X W BOTTOM] | strut ID HEIGHT [X W BOTTOM] | close ID | "
+                 "message ID TYPE [ATOM [COUNT]] | workarea X Y W H | background RRGGBB | selection NAME | "
                  "state ID)\n");
     return 2;
 }
@@ -257,6 +261,21 @@ int setJunkHints(Display* dpy, Window win) {
     return 0;
 }
 
+int sendMessages(Display* dpy, Window win, const std::string& type, const std::string& datum,
+                 long count) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = win;
+    event.xclient.message_type = atom(dpy, type.c_str());
+    event.xclient.format = 32;
+    event.xclient.data.l[0] =
+        datum.empty() || datum == "0" ? 0 : static_cast<long>(atom(dpy, datum.c_str()));
+    event.xclient.data.l[1] = CurrentTime;
+    for (long i = 0; i < count; ++i) XSendEvent(dpy, win, False, NoEventMask, &event);
+    XSync(dpy, False);
+    return 0;
+}
+
 int setWorkArea(Display* dpy, long x, long y, long w, long h) {
     const Window root = DefaultRootWindow(dpy);
     long area[4] = {x, y, w, h};
@@ -377,6 +396,7 @@ int main(int argc, char** argv) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         long value = 0;
         if (command == "selection") break;
+        if (command == "message" && (i == 2 || i == 3)) continue;  // atom names
         if ((command == "window" && i == 5) || command == "background") {
             value = std::strtol(args[i].c_str(), nullptr, 16);
         } else if (!toLong(args[i].c_str(), value)) {
@@ -404,6 +424,10 @@ int main(int argc, char** argv) {
         const DockSpan span = numbers.size() == 5 ? DockSpan{numbers[2], numbers[3], numbers[4]}
                                                   : wholeWidth(dpy);
         status = changeStrut(dpy, static_cast<Window>(numbers[0]), numbers[1], span);
+    } else if (command == "message" && args.size() >= 3 && args.size() <= 5) {
+        status = sendMessages(dpy, static_cast<Window>(numbers[0]), args[2],
+                              args.size() >= 4 ? args[3] : std::string(),
+                              numbers.size() == 2 ? numbers[1] : 1);
     } else if (command == "close" && numbers.size() == 1) {
         status = sendClose(dpy, static_cast<Window>(numbers[0]));
     } else if (command == "wmstate" && numbers.size() == 2) {
