@@ -62,10 +62,28 @@ step_package() {
     local depends names
     depends=$(dpkg-deb -f "$deb" Depends)
     names=$(tr ',|' '\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')
-    # Qt's libraries come from dpkg-shlibdeps; the platform plugin and the fonts are loaded, not
-    # linked, so they must be named by hand.
-    for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins \
-        fonts-ipafont-gothic fonts-ipafont-mincho; do
+    # Every library the program links must be depended on by the name of the package that
+    # holds it on this system, whatever the release calls it (Debian 12: libqt6core6, Debian 13:
+    # libqt6core6t64): dpkg-shlibdeps, which CPack asks, finds them the same way.
+    local exe=$work/DskKPR needed lib owner multiarch
+    dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/DskKPR >"$exe"
+    needed=$(readelf -d "$exe" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p')
+    for lib in libQt6Core.so.6 libQt6Gui.so.6 libQt6Widgets.so.6 libstdc++.so.6 libc.so.6; do
+        grep -qxF "$lib" <<<"$needed" || fail "the program does not link $lib: $(tr '\n' ' ' <<<"$needed")"
+    done
+    multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+    for lib in $needed; do
+        # "libqt6core6t64:amd64: /usr/lib/x86_64-linux-gnu/libQt6Core.so.6"; packages of
+        # other architectures name the same package.
+        owner=$(dpkg-query -S "*/$multiarch/$lib" 2>/dev/null | grep -v '^diversion ' |
+            sed 's/: \/.*//' | tr ',' '\n' | sed 's/^ *//; s/:.*//' | sort -u)
+        [ -n "$owner" ] || fail "no installed package holds $lib"
+        [ "$(wc -l <<<"$owner")" -eq 1 ] || fail "$lib is held by several packages: $(tr '\n' ' ' <<<"$owner")"
+        grep -qxF "$owner" <<<"$names" || fail "Depends lacks $owner, which holds $lib: $depends"
+        echo "$lib: $owner"
+    done
+    # The platform plugin and the fonts are loaded, not linked, so they are named by hand.
+    for p in qt6-qpa-plugins fonts-ipafont-gothic fonts-ipafont-mincho; do
         grep -qxF "$p" <<<"$names" || fail "Depends lacks $p: $depends"
     done
 
