@@ -43,6 +43,36 @@ skipUnderWindowManager() {
     fi
 }
 
+# What appstreamcli may say of the metainfo, and why:
+#   the project has no home page, so the metainfo links none, and AppStream 1.0 warns of that
+#   (the validation then fails; older validators do not know the tag);
+#   validators before AppStream 1.0 (Debian 12's 0.16) do not know the <developer> element,
+#   which 1.0 asks for in place of <developer_name>.
+kAppstreamHomepage='W: url-homepage-missing'
+kAppstreamAllowed=("$kAppstreamHomepage" 'I: unknown-tag developer')
+
+# appstreamValidate COMMAND ARGS...: appstreamcli COMMAND, which must report no error, warning
+# or info but those of kAppstreamAllowed (pedantic hints are not looked at).
+appstreamValidate() {
+    local out rc=0 issues unexpected allowed=()
+    out=$(appstreamcli "$@" 2>&1) || rc=$?
+    echo "$out"
+    # "W: org.example.DesktopKiprun:~: url-homepage-missing", "I: ...:21: unknown-tag developer"
+    issues=$(awk '$1 == "E:" || $1 == "W:" || $1 == "I:" { print $1, $3, $4 }' <<<"$out" |
+        sed 's/ *$//' | sort -u)
+    local a
+    for a in "${kAppstreamAllowed[@]}"; do allowed+=(-e "$a"); done
+    unexpected=$(grep -vxF "${allowed[@]}" <<<"$issues" || true)
+    if [ -n "$unexpected" ]; then
+        echo "appstreamcli $1 reports: $(tr '\n' ';' <<<"$unexpected")"
+        return 1
+    fi
+    [ "$rc" -eq 0 ] && return 0
+    # A failed validation must be the home page's warning, and nothing else.
+    grep -qxF "$kAppstreamHomepage" <<<"$issues" || return 1
+    echo "appstreamcli $1: only $kAppstreamHomepage, expected: the project has no home page"
+}
+
 unpack() {
     [ -f "$deb" ] || fail "no package at $deb (run install.package first)"
     dpkg-deb -x "$deb" "$work/root"
@@ -117,9 +147,9 @@ step_files() {
     exec=$(sed -n 's/^Exec=//p' "$desktop")
     [ -x "$root/usr/bin/${exec%% *}" ] || fail "Exec=$exec is not an installed program"
 
-    appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects $metainfo"
+    appstreamValidate validate --no-net "$metainfo" || fail "appstreamcli rejects $metainfo"
     # The tree as a whole: the metainfo together with the desktop entry it launches.
-    appstreamcli validate-tree --no-net "$root" || fail "appstreamcli rejects the installed tree"
+    appstreamValidate validate-tree --no-net "$root" || fail "appstreamcli rejects the installed tree"
     echo "appstreamcli validate and validate-tree: passed"
     grep -qF "<launchable type=\"desktop-id\">$appId.desktop</launchable>" "$metainfo" ||
         fail "metainfo does not launch the desktop entry"
