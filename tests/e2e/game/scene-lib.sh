@@ -45,6 +45,42 @@ kiprun_now_ms() {
   echo $((t / 1000))
 }
 
+# kiprun_wait_until SECONDS COMMAND [ARGS...]: runs COMMAND in this shell (it may set variables
+# for the caller) until it succeeds, a little apart, and fails when SECONDS (a decimal) of the
+# clock have gone by without. Bounded by the clock rather than by a count of tries: on a loaded
+# machine one try can take long, and a moment that passes must still be waited for, not skipped.
+kiprun_wait_until() {
+  local whole=${1%%.*} frac=000
+  [[ $1 == *.* ]] && frac=${1#*.}000
+  local end=$(($(kiprun_now_ms) + 10#${whole:-0} * 1000 + 10#${frac:0:3}))
+  shift
+  while :; do
+    "$@" && return 0
+    [ "$(kiprun_now_ms)" -lt "$end" ] || return 1
+    sleep 0.05
+  done
+}
+
+# kiprun_menu_painted XSHAPE NAME FILE: reads the screen into FILE (a PNG written with quick
+# compression, so that the server's state right after still tells what it showed) and succeeds
+# when the popup menu titled NAME is mapped and painted there, at least half of it light with
+# dark text on it. The program has taken the keyboard for its menu by the time it paints it, and
+# a compositor may show the menu a moment after it maps.
+kiprun_menu_painted() {
+  local box x y w h
+  box=$("$1" --name "$2" 2>/dev/null) || return 1
+  read -r x y <<<"$(echo "$box" | awk '$1 == "position" { print $2, $3; exit }')"
+  read -r w h <<<"$(echo "$box" | awk '$1 == "size" { print $2, $3; exit }')"
+  /usr/bin/import -window root -quality 10 "$3" 2>/dev/null || return 1
+  /usr/bin/convert "$3" -crop "${w}x$h+$x+$y" +repage -depth 8 txt:- |
+    awk -v area=$((w * h)) '/^[0-9]/ {
+        r = substr($3, 2, 2); g = substr($3, 4, 2); b = substr($3, 6, 2)
+        if (r >= "C0" && g >= "C0" && b >= "C0") light++
+        if (r < "80" && g < "80" && b < "80") dark++
+      }
+      END { exit !(2 * light >= area && dark >= 10) }'
+}
+
 # kiprun_scene_windows XSHAPE [OPTIONS...]: one line per window of the program, as kiprun-xshape
 # (the tool at XSHAPE) reads it back from the server: "ID X Y WIDTH HEIGHT".
 kiprun_scene_windows() {

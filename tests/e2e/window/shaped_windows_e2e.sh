@@ -10,6 +10,8 @@ set -uo pipefail
 app=$1 xshape=$2 artifacts=$3
 wm=${KIPRUN_E2E_WM:-none}
 [ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: skipped"; exit 77; }
+# shellcheck source=../game/scene-lib.sh
+. "$(cd "$(dirname "$0")" && pwd)/../game/scene-lib.sh"
 mkdir -p "$artifacts"
 
 work=$(mktemp -d)
@@ -129,6 +131,9 @@ click 215 705 3 "frmL 2 15 5"
 # The popup window carries the program's name as its title.
 "$xshape" --name "$(basename "$app")" --wait 3 >"$artifacts/shaped-windows-$wm-popup.txt" ||
   fail "no popup menu opened"
+# The keys go once the popup shows painted (by then the program has taken the keyboard for it).
+kiprun_wait_until 3 kiprun_menu_painted "$xshape" "$(basename "$app")" \
+  "$artifacts/shaped-windows-$wm-popup.png" || echo "the popup menu does not look painted after 3 s"
 xdotool key Down Down Return
 for _ in $(seq 30); do grep -q '^menu closed$' "$log" && break; sleep 0.1; done
 menu=$(grep -E '^(click|menu)' "$log" | paste -sd';')
