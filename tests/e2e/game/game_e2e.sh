@@ -83,7 +83,9 @@ ground_line() {
   echo "${bottom:-768}"
 }
 
-screenshot() { /usr/bin/import -window root "$artifacts/game-$wm-$1.png" 2>/dev/null || fail "no screenshot $1"; }
+# The screen is read as import starts; a quick compression (zlib level 1) keeps the encoding
+# after it short, so that what the server lists right after still tells what the picture shows.
+screenshot() { /usr/bin/import -window root -quality 10 "$artifacts/game-$wm-$1.png" 2>/dev/null || fail "no screenshot $1"; }
 # --- the player ---------------------------------------------------------------------------------
 
 start_program() {
@@ -95,8 +97,20 @@ start_program() {
     fail "the scene did not appear"
     finish
   }
-  sleep 0.3
+  kiprun_wait_until 5 scene_standing
   read_scene
+}
+
+# scene_standing: the golfer, the button, the ball and the hole are all listed, and the list
+# stays the same over 0.3 s.
+scene_standing() {
+  local first size
+  first=$(scene_windows | sort)
+  for size in "79 96" "18 22" "7 7" "12 8"; do
+    echo "$first" | awk -v size="$size" '$4 " " $5 == size { found = 1 } END { exit !found }' || return 1
+  done
+  sleep 0.3
+  [ "$(scene_windows | sort)" = "$first" ]
 }
 
 stop_program() {
@@ -130,20 +144,23 @@ wait_for_gauge() {
 ball_at_home() { [ -n "$(scene_windows | awk -v x="$ball_x" -v y="$ball_y" '$2 == x && $3 == y && $4 == 7 && $5 == 7')" ]; }
 
 # Strikes at the next gauge; on a busy machine a click may come after the gauge, and the golfer
-# then swings back and tries again.
+# then swings back and tries again: after the click the ball leaves its spot, or the gauge goes
+# and comes back.
 strike() {
-  local attempt i
+  local attempt
   for attempt in 1 2 3 4; do
     wait_for_gauge 5 || return 1
     [ "$attempt" = 1 ] && screenshot gauge
     click_button 1
-    for i in $(seq 20); do
-      ball_at_home || return 0
-      sleep 0.05
-    done
+    kiprun_wait_until 5 gauge_gone_or_struck || return 1
+    ball_at_home || return 0
+    kiprun_wait_until 5 gauge_back_or_struck || return 1
+    ball_at_home || return 0
   done
   return 1
 }
+gauge_gone_or_struck() { ! ball_at_home || [ -z "$(window_of_size 79 17)" ]; }
+gauge_back_or_struck() { ! ball_at_home || [ -n "$(window_of_size 79 17)" ]; }
 
 # Waits up to SECONDS for the shot to end: the ball back on its spot, no balloon, no shadow.
 wait_for_reset() {
@@ -230,6 +247,25 @@ case_startup() {
   [ "$before" = "$after" ] || fail "the scene moved before any click"
 }
 
+# The ball's shadow while it flies: the small window that is not the ball's, "ID X Y W H".
+shadow_window() {
+  scene_windows | awk -v ball="$ball_id" '$1 != ball && $4 <= 7 && $5 <= 7 && $4 == $5 { print; exit }'
+}
+# look_for_shadow: reads the screen while the shadow flies, into an uncompressed picture (quick
+# to write, so that the server's list right after still tells what it showed) and counts the
+# grey pixels on the ball's line above its spot (greys). Succeeds when they make a shadow, or when
+# the shadow has landed (shadow_gone); shadow_looks counts the looks the shadow stayed mapped
+# through.
+look_for_shadow() {
+  [ -n "$(shadow_window)" ] || { shadow_gone=yes; return 0; }
+  shadow_tries=$((shadow_tries + 1))
+  /usr/bin/import -window root "$work/flight.miff" 2>/dev/null || return 1
+  greys=$(/usr/bin/convert "$work/flight.miff" -crop "11x$ball_y+$((ball_x - 2))+0" +repage \
+    -depth 8 txt:- | grep -c '#646464')
+  [ -n "$(shadow_window)" ] && shadow_looks=$((shadow_looks + 1))
+  [ "$greys" -ge 9 ] && [ "$greys" -le 49 ]
+}
+
 case_shot() {
   start_program
   local home_list
@@ -251,15 +287,16 @@ case_shot() {
     [ -n "$min_y" ] && [ "$min_y" -lt "$top" ] && top=$min_y
     if [ "$flight_shot" = no ] && [ "$(echo "$small" | grep -c .)" -ge 2 ] &&
        [ $((ball_y - top)) -gt 40 ]; then
-      screenshot flight
       flight_shot=yes
       # The grey shadow, somewhere on the ball's line above its spot (it climbs on while the
-      # screenshot is taken, so it is looked for in the picture, not where it was listed).
-      local greys
-      greys=$(/usr/bin/convert "$artifacts/game-$wm-flight.png" \
-        -crop "11x$ball_y+$((ball_x - 2))+0" +repage -depth 8 txt:- | grep -c '#646464')
+      # screen is read, so it is looked for in the picture, not where it was listed). A
+      # compositor may paint it a little after the server moves it: the screen is read again
+      # while the shadow flies, for up to three seconds.
+      local greys=0 shadow_tries=0 shadow_looks=0 shadow_gone=no
+      kiprun_wait_until 3 look_for_shadow
+      echo "the shadow in flight: $greys grey pixels at look $shadow_tries"
       [ "$greys" -ge 9 ] && [ "$greys" -le 49 ] ||
-        fail "no grey shadow on the ball's line above its spot in flight ($greys pixels)"
+        fail "no grey shadow on the ball's line above its spot in flight ($greys pixels; $shadow_looks looks while it was mapped, landed: $shadow_gone)"
     fi
     local balloon
     balloon=$(echo "$list" | awk '$5 == 18 { print $4; exit }')
@@ -275,6 +312,7 @@ case_shot() {
   [ "$rose" = yes ] || fail "the ball never rose (highest at $top, spot $ball_y)"
   [ "$saw_small" = yes ] && [ "$saw_smaller" = yes ] || fail "the ball did not shrink (5 x 5: $saw_small, 4 x 4: $saw_smaller)"
   [ "$flight_shot" = yes ] || fail "no screenshot of the ball in flight"
+  [ -s "$work/flight.miff" ] && /usr/bin/convert "$work/flight.miff" "$artifacts/game-$wm-flight.png"
   if [ -z "$balloon_width" ]; then
     fail "no balloon"
   else
@@ -303,9 +341,12 @@ case_shot() {
 answer_menu() {
   click_button 3
   "$xshape" --name DskKPR --wait 5 >/dev/null 2>&1 || { fail "no popup menu opened"; return 1; }
-  sleep 0.3
+  kiprun_wait_until 3 menu_painted menu || echo "the popup menu does not look painted after 3 s"
   xdotool key --delay 150 "$@"
 }
+
+# menu_painted SHOT: takes screenshot SHOT; succeeds when the popup menu shows painted in it.
+menu_painted() { kiprun_menu_painted "$xshape" DskKPR "$artifacts/game-$wm-$1.png"; }
 
 case_colour() {
   start_program
@@ -316,19 +357,24 @@ case_colour() {
   grep -q '^\[DAVUZ\]' "$work/DskKPR.ini" 2>/dev/null || fail "no [DAVUZ] section in the settings file"
   grep -q '^COLOR=2' "$work/DskKPR.ini" 2>/dev/null ||
     fail "the settings file does not hold COLOR=2: $(cat "$work/DskKPR.ini" 2>/dev/null)"
-  sleep 0.3
-  screenshot pink
+  # The golfer is painted anew a moment after the choice, and a compositor shows a new window a
+  # moment after it maps: the screen is read again for up to three seconds.
   local counts
-  read -r -a counts <<<"$(golfer_colour_count pink '#FF80FF')"
-  [ "${counts[1]}" -gt 100 ] && [ "${counts[0]}" = "${counts[1]}" ] ||
+  kiprun_wait_until 3 golfer_shows pink '#FF80FF' ||
     fail "the golfer is not pink: ${counts[0]} of ${counts[1]} pixels"
   stop_program
 
   start_program
-  screenshot pink-restart
-  read -r -a counts <<<"$(golfer_colour_count pink-restart '#FF80FF')"
-  [ "${counts[1]}" -gt 100 ] && [ "${counts[0]}" = "${counts[1]}" ] ||
+  kiprun_wait_until 3 golfer_shows pink-restart '#FF80FF' ||
     fail "the next start is not pink: ${counts[0]} of ${counts[1]} pixels"
+}
+
+# golfer_shows SHOT COLOUR: takes screenshot SHOT; succeeds when every pixel of the golfer's
+# figure shows COLOUR in it. Sets counts to "MATCHING TOTAL".
+golfer_shows() {
+  screenshot "$1"
+  read -r -a counts <<<"$(golfer_colour_count "$1" "$2")"
+  [ "${counts[1]}" -gt 100 ] && [ "${counts[0]}" = "${counts[1]}" ]
 }
 
 # wait_for_exit SECONDS: sets code to the program's exit code once it has ended, or leaves it
@@ -481,6 +527,12 @@ check_scene_visible() {
   done
 }
 
+# scene_shows SHOT: takes screenshot SHOT; succeeds when check_scene_visible finds it right.
+scene_shows() {
+  screenshot "$1"
+  [ -z "$(check_scene_visible "$1")" ]
+}
+
 # transparent_points N: N points "X Y" (root coordinates) inside the golfer's box but outside
 # its figure, at least 3 pixels from it, spread over the box.
 transparent_points() {
@@ -564,9 +616,9 @@ case_above() {
   focus=$(focused_window)
   echo "focus before the start: $focus (the other window: $cover_id)"
   start_program
-  sleep 0.5
-  read_scene
-  screenshot above
+  # A compositor shows the new windows a moment after they map: the screen is read again for
+  # up to three seconds before what it shows counts.
+  kiprun_wait_until 3 scene_shows above
   check_scene_visible above
   check_not_minimised "at start"
   # The other window lies beneath the whole golfer box.
@@ -588,9 +640,9 @@ case_above() {
   # figure changes through the swing).
   strike || fail "the shot was never struck"
   wait_for_reset 15 || fail "the scene did not come back after the shot"
-  sleep 0.3
+  kiprun_wait_until 5 scene_standing
   read_scene
-  screenshot above-clicked
+  kiprun_wait_until 3 scene_shows above-clicked
   check_scene_visible above-clicked
   check_not_minimised "after the shot"
   [ "$(cover_presses)" = "$before" ] || fail "clicks on the golfer's figure or the button reached the window beneath"
@@ -620,19 +672,34 @@ case_above() {
   # Not kept on top: the other window, raised by the user, covers the golfer.
   xdotool windowactivate "$cover_id" 2>/dev/null || xdotool windowraise "$cover_id"
   sleep 0.7
-  screenshot above-raised
   # Its figure is gone: no pixel of it shows the golfer's black, and the other window shows
   # over most of it (a window manager may keep the other window's frame off the panel, so its
-  # edge can end a few rows above the golfer's feet).
+  # edge can end a few rows above the golfer's feet). A compositor may show the raise a moment
+  # late: the screen is read again for up to three seconds.
   local counts shown
+  kiprun_wait_until 3 golfer_covered ||
+    fail "the golfer is kept on top of a window the user raised: ${shown[0]} of ${counts[1]} of its pixels still black, ${counts[0]} covered"
+}
+golfer_covered() {
+  screenshot above-raised
   read -r -a counts <<<"$(golfer_colour_count above-raised "$kCover")"
   read -r -a shown <<<"$(golfer_colour_count above-raised '#000000')"
-  [ "${counts[1]}" -gt 0 ] && [ "${shown[0]}" = 0 ] && [ $((2 * counts[0])) -ge "${counts[1]}" ] ||
-    fail "the golfer is kept on top of a window the user raised: ${shown[0]} of ${counts[1]} of its pixels still black, ${counts[0]} covered"
+  [ "${counts[1]}" -gt 0 ] && [ "${shown[0]}" = 0 ] && [ $((2 * counts[0])) -ge "${counts[1]}" ]
 }
 
 # The result balloon, read early (150 ms after it maps, 300 ms under mutter) and late (1.6 s
 # in) in its two seconds, over several shots.
+# balloon_look SHOT: takes screenshot SHOT of the balloon (id, x, y and w) and succeeds when it
+# shows the balloon painted; counts holds what balloon_painted found, balloon_listed whether the
+# server still had the balloon mapped after the screenshot.
+balloon_look() {
+  screenshot "$1"
+  balloon_listed=no
+  scene_windows | awk -v id="$id" '$1 == id && $5 == 18 { found = 1 } END { exit !found }' &&
+    balloon_listed=yes
+  counts=$(balloon_painted "$1" "$x" "$y" "$w")
+}
+
 case_balloon() {
   local shots=${KIPRUN_E2E_BALLOON_SHOTS:-3} n seen_early=0 seen_late=0 played=0 late_missed=0
   # Another program's window beneath the scene: on a plain dark desktop a trail of the golfer's
@@ -668,47 +735,46 @@ case_balloon() {
     [ "$wm" = mutter ] && early_at=300
     local early_wait=$((early_at - ($(kiprun_now_ms) - t0)))
     [ "$early_wait" -gt 0 ] && sleep "$(awk -v ms="$early_wait" 'BEGIN { printf "%.3f", ms / 1000 }')"
-    local early_ms=$(($(kiprun_now_ms) - t0))
-    screenshot "balloon-$n-early"
+    # Looked at again until 1000 ms, half its time, while it is not painted yet: a compositor
+    # drawing with a software renderer may take a few hundred milliseconds over the first frame
+    # of a window it has not drawn before, more on a loaded machine.
+    local counts early_ms="" early_painted=no look=balloon-$n-early
+    while :; do
+      early_ms="$early_ms${early_ms:+, }$(($(kiprun_now_ms) - t0))"
+      if balloon_look "$look"; then early_painted=yes; break; fi
+      [ $(($(kiprun_now_ms) - t0)) -lt 1000 ] || break
+      look=balloon-$n-early-again
+    done
     # The scene stands still while the balloon shows: the golfer's figure now is the one the
     # late screenshot shows (or, when the balloon has gone by then, the one at the start).
     local balloon_rects
     balloon_rects=$(scene_rects)
-    # A second look at 500 ms: a compositor drawing with a software renderer may take a few
-    # hundred milliseconds over the first frame of a window it has not drawn before. Only when
-    # the first screenshot was quick: under mutter one takes near two seconds, and a second
-    # would leave no time for the late one.
-    local again_ms=""
-    if [ $(($(kiprun_now_ms) - t0)) -lt 400 ]; then
-      local again_wait=$((500 - ($(kiprun_now_ms) - t0)))
-      [ "$again_wait" -gt 0 ] && sleep "$(awk -v ms="$again_wait" 'BEGIN { printf "%.3f", ms / 1000 }')"
-      again_ms=$(($(kiprun_now_ms) - t0))
-      screenshot "balloon-$n-early-again"
+    if [ "$early_painted" = yes ]; then
+      seen_early=$((seen_early + 1))
+    else
+      fail "shot $n: the balloon is not painted at $early_ms ms after it mapped (white black text edges area: $counts)"
     fi
+    # Late: from 1600 ms, again while the balloon is listed but not painted. A look counts only
+    # when the balloon was still listed after it; one that saw it go tells nothing.
     local wait_ms=$((1600 - ($(kiprun_now_ms) - t0)))
     [ "$wait_ms" -gt 0 ] && sleep "$(awk -v ms="$wait_ms" 'BEGIN { printf "%.3f", ms / 1000 }')"
-    local late_ms=$(($(kiprun_now_ms) - t0))
-    screenshot "balloon-$n-late"
-    # Both screenshots are read after the late one, so that reading the first cannot delay it.
-    local counts
-    if counts=$(balloon_painted "balloon-$n-early" "$x" "$y" "$w"); then
-      seen_early=$((seen_early + 1))
-    elif [ -n "$again_ms" ] && counts=$(balloon_painted "balloon-$n-early-again" "$x" "$y" "$w"); then
-      seen_early=$((seen_early + 1))
-      echo "shot $n: the balloon was not on screen yet at $early_ms ms, but at $again_ms ms"
-    else
-      fail "shot $n: the balloon is not painted $early_ms ms ${again_ms:+nor $again_ms ms }after it mapped (white black text edges area: $counts)"
-    fi
-    if counts=$(balloon_painted "balloon-$n-late" "$x" "$y" "$w"); then
-      seen_late=$((seen_late + 1))
-    elif scene_windows | awk '$5 == 18' | grep -q .; then
-      fail "shot $n: the balloon is not painted $late_ms ms after it mapped (white black text edges area: $counts)"
-    else
+    local late_ms="" late_state=missed late_counts=""
+    while [ $(($(kiprun_now_ms) - t0)) -lt 5000 ]; do
+      late_ms="$late_ms${late_ms:+, }$(($(kiprun_now_ms) - t0))"
+      if balloon_look "balloon-$n-late"; then late_state=painted; break; fi
+      [ "$balloon_listed" = yes ] || break
+      late_state=unpainted late_counts=$counts
+    done
+    case $late_state in
+    painted) seen_late=$((seen_late + 1)) ;;
+    unpainted)
+      fail "shot $n: the balloon is not painted at $late_ms ms after it mapped (white black text edges area: $late_counts)" ;;
+    *)
       # It went while the screenshot was taken: the machine was too slow to tell.
       echo "shot $n: the balloon went during the late screenshot at $late_ms ms; not counted"
-      late_missed=$((late_missed + 1))
-    fi
-    echo "shot $n: balloon at $x,$y ${w}x18, early shots at $early_ms ${again_ms:+and $again_ms }ms, late at $late_ms ms"
+      late_missed=$((late_missed + 1)) ;;
+    esac
+    echo "shot $n: balloon at $x,$y ${w}x18, early shots at $early_ms ms, late at $late_ms ms"
     # The golfer has swung: around the figure the desktop shows as it did at the start.
     local changed
     changed=$(golfer_box_changes balloon-start "balloon-$n-late" "$start_rects"$'\n'"$balloon_rects")
@@ -744,13 +810,12 @@ case_menu() {
   before=$(scene_windows | sort)
   click_button 3
   menu_open || { fail "no popup menu opened"; return; }
-  sleep 0.3
-  screenshot menu-open
+  kiprun_wait_until 3 menu_painted menu-open || echo "the popup menu does not look painted after 3 s"
   xdotool key Escape
   menu_gone || { screenshot menu-escape; fail "Escape did not close the popup menu"; }
   click_button 3
   menu_open || { fail "no popup menu opened the second time"; return; }
-  sleep 0.3
+  kiprun_wait_until 3 menu_painted menu-again || echo "the popup menu does not look painted after 3 s"
   # A click on the desktop well away from the scene and the menu.
   xdotool mousemove 40 40 click 1
   menu_gone || { screenshot menu-outside; fail "a click outside did not close the popup menu"; }
@@ -794,6 +859,15 @@ wait_ground_change() {
   return 1
 }
 
+# scene_on_ground GROUND: the golfer, the button and the ball stand on row GROUND, and the
+# scene stands still.
+scene_on_ground() {
+  scene_standing || return 1
+  read_scene
+  [ -n "$golfer_id" ] && [ $((golfer_y + 96)) = "$1" ] && [ $((button_y + 22)) = "$1" ] &&
+    [ $((ball_y + 7)) = "$1" ]
+}
+
 case_panel() {
   local plain
   plain=$(ground_line)
@@ -815,13 +889,7 @@ case_panel() {
   local ground_after
   ground_after=$(ground_line)
   echo "ground line after the panel grew from 30 to 48 pixels: $ground_after"
-  local i
-  for i in $(seq 50); do
-    read_scene
-    [ -n "$golfer_id" ] && [ $((golfer_y + 96)) = "$ground_after" ] && break
-    sleep 0.1
-  done
-  sleep 0.5
+  kiprun_wait_until 8 scene_on_ground "$ground_after"
   read_scene
   screenshot panel-after
   check_startup_scene
