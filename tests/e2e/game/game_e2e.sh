@@ -5,7 +5,8 @@
 # lives there.
 # Usage: game_e2e.sh CASE PROGRAM XSHAPE HELPER ARTIFACTS_DIR XWINDOW
 #   CASE: startup | shot | colour | version | exit | storm | above | balloon | menu | panel |
-#         close | nodisplay | monitors | wmstorm
+#         close | nodisplay | monitors | wmstorm | badworkarea
+#         | dpi | qtconnect | flood | qtclose
 #   DISPLAY set (but for nodisplay); KIPRUN_E2E_WM names the desktop tests/e2e/desktops.sh
 #   started: none | openbox | xfwm4 | mutter | kwin. Screenshots go to ARTIFACTS_DIR/<desktop>/.
 set -uo pipefail
@@ -109,6 +110,13 @@ scene_standing() {
   for size in "79 96" "18 22" "7 7" "12 8"; do
     echo "$first" | awk -v size="$size" '$4 " " $5 == size { found = 1 } END { exit !found }' || return 1
   done
+  scene_still "$first"
+}
+# scene_still [LIST]: at least four windows are listed (LIST, or as they stand now), and the
+# list stays the same over 0.3 s; for a scene of any scale.
+scene_still() {
+  local first=${1:-$(scene_windows | sort)}
+  [ "$(echo "$first" | grep -c .)" -ge 4 ] || return 1
   sleep 0.3
   [ "$(scene_windows | sort)" = "$first" ]
 }
@@ -935,25 +943,35 @@ case_close() {
   [ -z "$(scene_windows --unmapped)" ] || fail "windows are left: $(scene_windows --unmapped)"
 }
 
-# run_without_display LABEL ENV...: starts the program with the environment changed, as given;
-# checks one line on standard error that names WANT, status 1, no core.
-run_without_display() {
-  local label=$1 want=$2
+# run_until_end LABEL SECONDS COMMAND...: runs COMMAND (which starts ./DskKPR) in a fresh copy
+# of the program's folder, core files allowed, its output in $work/out-LABEL and
+# $work/err-LABEL; waits up to SECONDS for it to end and ends it otherwise; sets code to its
+# exit status.
+run_until_end() {
+  local label=$1 seconds=$2 pid i
   shift 2
   cp "$program" "$work/DskKPR"
-  (cd "$work" && { ulimit -c unlimited 2>/dev/null; true; } && exec env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" \
-    ./DskKPR >"$work/out-$label" 2>"$work/err-$label") &
-  local pid=$! i code=""
-  for i in $(seq 100); do
+  (cd "$work" && { ulimit -c unlimited 2>/dev/null; true; } && exec "$@" \
+    >"$work/out-$label" 2>"$work/err-$label") &
+  pid=$!
+  for i in $(seq $((seconds * 10))); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
   if kill -0 "$pid" 2>/dev/null; then
     kill "$pid"
-    fail "$label: the program kept running without a display"
+    fail "$label: the program kept running"
   fi
   wait "$pid"
   code=$?
+}
+
+# run_without_display LABEL ENV...: starts the program with the environment changed, as given;
+# checks one line on standard error that names WANT, status 1, no core.
+run_without_display() {
+  local label=$1 want=$2 code=""
+  shift 2
+  run_until_end "$label" 10 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" ./DskKPR
   cp "$work/err-$label" "$artifacts/game-$wm-nodisplay-$label.txt"
   echo "$label: status $code, standard error: $(cat "$work/err-$label")"
   [ "$code" = 1 ] || fail "$label: exit status $code, not 1"
@@ -1103,6 +1121,35 @@ case_monitors() {
   check_not_minimised "after the monitors changed"
 }
 
+# A work area that is empty, off the screen or too low for the scene (a broken or hostile
+# desktop) is not trusted: the scene stands on the screen's bottom, wholly on the screen.
+case_badworkarea() {
+  local saved area
+  saved=$(xprop -root _NET_WORKAREA 2>/dev/null | awk -F'= ' 'NF > 1 { split($2, a, ", "); print a[1], a[2], a[3], a[4] }')
+  if [ -n "$saved" ]; then
+    restore_panel="$xwindow workarea $saved"
+  else
+    restore_panel="xprop -root -remove _NET_WORKAREA"
+  fi
+  for area in "0 0 1024 10" "4294967295 4294967295 100 100" "5000 5000 100 100" "0 700 1024 60"; do
+    # shellcheck disable=SC2086  # four numbers
+    "$xwindow" workarea $area || { fail "the work area $area could not be set"; continue; }
+    start_program
+    echo "work area $area: golfer at $golfer_x,$golfer_y, button at $button_x,$button_y"
+    # openbox moves a window that lies wholly in its own bottom margin out of it, whatever the
+    # program asks: there the scene is only checked to be wholly on the screen.
+    if [ "$wm" != openbox ]; then
+      scene_ground=768
+      check_startup_scene
+      unset scene_ground
+    fi
+    [ "$golfer_y" -ge 0 ] && [ $((golfer_y + 96)) -le 768 ] && [ $((button_y + 22)) -le 768 ] &&
+      [ "$golfer_y" -ge 0 ] && [ "$button_y" -ge 0 ] && [ $((button_x + 18)) -le 1024 ] ||
+      fail "work area $area: the golfer or the button is off the screen"
+    stop_program
+  done
+}
+
 # Another client asks the window manager to maximise, shade and fill the screen with every scene
 # window, and writes absurd size hints on them: the scene keeps its geometry and stays playable,
 # and the program does not fight the window manager without end.
@@ -1138,6 +1185,183 @@ case_wmstorm() {
   click_button 1
   strike || fail "no shot could be struck after the storm"
   wait_for_reset 15 || fail "the scene did not come back after the shot"
+}
+
+# --- the display and Qt ---------------------------------------------------------------------
+
+# start_with ENV...: starts the program with the environment changed, as given, standard output
+# and standard error apart ($work/app.out, $work/app.err); waits for the scene's windows.
+start_with() {
+  cp "$program" "$work/DskKPR"
+  (cd "$work" && exec env "$@" ./DskKPR >"$work/app.out" 2>"$work/app.err") &
+  app_pid=$!
+  "$xshape" --class DskKPR --count 4 --wait 15 >/dev/null 2>&1 || {
+    cat "$work/app.out" "$work/app.err"
+    fail "the scene did not appear ($*)"
+    return 1
+  }
+  kiprun_wait_until 5 scene_still
+}
+
+# The work area's width and height: what the window manager publishes, else the screen's.
+work_area_size() {
+  xprop -root _NET_WORKAREA 2>/dev/null |
+    awk -F'= ' 'NF > 1 { split($2, a, ", "); print a[3], a[4]; found = 1 } END { if (!found) print 1024, 768 }'
+}
+
+# check_scaled K WHEN: the golfer is 79K x 96K, the button 18K x 22K, the hole 12K x 8K, each
+# wholly on the 1024 x 768 screen.
+check_scaled() {
+  local k=$1 list what size line
+  list=$(scene_windows)
+  echo "$2: $(echo "$list" | tr '\n' ';')"
+  for what in golfer:79x96 button:18x22 hole:12x8; do
+    size=${what#*:}
+    local w=$((${size%x*} * k)) h=$((${size#*x} * k))
+    line=$(window_of_size "$w" "$h" "$list")
+    [ -n "$line" ] || { fail "$2: no ${what%%:*} window of $w x $h"; continue; }
+    local x y
+    read -r _ x y _ <<<"$line"
+    [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le 1024 ] && [ $((y + h)) -le 768 ] ||
+      fail "$2: the ${what%%:*} at $x,$y ($w x $h) is not wholly on the screen"
+  done
+}
+
+# Qt's ratio is floor(dpi / 96), capped where the scene (103 x 232 pixels of the program: the
+# button and the golfer side by side with the ball and the hole half beyond, the highest hole
+# 29 hole heights up) would not fit the work area.
+case_dpi() {
+  local aw ah k
+  read -r aw ah <<<"$(work_area_size)"
+  k=$((1000 / 96))
+  [ $((aw / 103)) -lt "$k" ] && k=$((aw / 103))
+  [ $((ah / 232)) -lt "$k" ] && k=$((ah / 232))
+  echo "work area $aw x $ah: at 1000 dpi the scale is $k"
+  start_with QT_FONT_DPI=1000 || return
+  check_scaled "$k" "QT_FONT_DPI=1000"
+  screenshot dpi-1000
+  stop_program
+  # A global factor of the user's own is part of the ratio: 10 x 0.5 is still too large.
+  start_with QT_FONT_DPI=1000 QT_SCALE_FACTOR=0.5 || return
+  check_scaled "$k" "QT_FONT_DPI=1000 QT_SCALE_FACTOR=0.5"
+  stop_program
+  start_with QT_FONT_DPI=192 || return
+  check_scaled 2 "QT_FONT_DPI=192"
+  screenshot dpi-192
+  stop_program
+}
+
+# run_to_end LABEL SECONDS WANT ARGS...: runs the program with ARGS on its command line and
+# waits up to SECONDS for it to end; checks status 1, one line on standard error that matches
+# WANT (an extended regular expression), nothing on standard output, no core file.
+run_to_end() {
+  local label=$1 seconds=$2 want=$3 code=""
+  shift 3
+  run_until_end "$label" "$seconds" ./DskKPR "$@"
+  check_end "$label" "$code" "$want"
+}
+
+# check_end LABEL STATUS WANT: the end of a program whose standard error is $work/err-LABEL
+# (Qt's notice about an unset XDG_RUNTIME_DIR, which a desktop session sets, left out).
+check_end() {
+  local label=$1 code=$2 want=$3
+  cp "$work/err-$label" "$artifacts/game-$wm-$label.txt"
+  grep -v '^QStandardPaths: XDG_RUNTIME_DIR not set' "$work/err-$label" >"$work/err-$label.kept"
+  mv "$work/err-$label.kept" "$work/err-$label"
+  echo "$label: status $code, standard error: $(cat "$work/err-$label")"
+  [ "$code" = 1 ] || fail "$label: exit status $code, not 1"
+  [ "$(grep -c . "$work/err-$label")" = 1 ] || fail "$label: not one line on standard error"
+  grep -Eq -- "$want" "$work/err-$label" || fail "$label: standard error does not say '$want'"
+  grep -qi 'reinstall' "$work/err-$label" && fail "$label: advice about reinstalling"
+  [ -s "$work/out-$label" ] && fail "$label: output on standard out: $(cat "$work/out-$label")"
+  ls "$work" | grep -q '^core' && fail "$label: a core file was left"
+  rm -f "$work"/core*
+}
+
+# Qt's own connection fails after the program's check of DISPLAY has passed: Qt's -display
+# option names a display nobody serves. Then the X server goes while the program runs.
+case_qtconnect() {
+  local absent
+  absent=$(kiprun_free_display 990 999) || { fail "no free display number to name"; return; }
+  run_to_end qtconnect 10 "^DskKPR: cannot open the X11 display \"$absent\"; .* needs an X11 display" \
+    -display "$absent"
+  local own own_pid
+  own=$(kiprun_free_display 400 499) || { fail "no free display number for an X server"; return; }
+  Xvfb "$own" -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
+  own_pid=$!
+  local i
+  for i in $(seq 100); do xdpyinfo -display "$own" >/dev/null 2>&1 && break; sleep 0.1; done
+  cp "$program" "$work/DskKPR"
+  (cd "$work" && { ulimit -c unlimited 2>/dev/null; true; } && DISPLAY=$own exec ./DskKPR \
+    >"$work/out-servergone" 2>"$work/err-servergone") &
+  app_pid=$!
+  DISPLAY=$own "$xshape" --class DskKPR --count 4 --wait 15 >/dev/null 2>&1 ||
+    fail "the scene did not appear on $own"
+  kill "$own_pid"
+  wait "$own_pid" 2>/dev/null
+  local code
+  wait_for_exit 10
+  [ -n "$code" ] || { fail "the program kept running after its X server went"; return; }
+  app_pid=""
+  check_end servergone "$code" "^DskKPR: lost the connection to the X11 display \"$own\"\$"
+}
+
+# Another client sends client messages of kinds the program does not handle, by the hundred:
+# the session log gets at most one line for each kind, unless the user's logging rules ask for
+# them all.
+case_flood() {
+  start_with || return
+  read_scene
+  "$xwindow" message "$golfer_id" WM_PROTOCOLS _KIPRUN_UNKNOWN 500 ||
+    { fail "no client messages could be sent (kiprun-xwindow message)"; return; }
+  "$xwindow" message "$button_id" _KIPRUN_UNKNOWN_TYPE 0 200
+  # A close request to the ball, which the program ignores, comes after the flood: once the
+  # scene is seen unchanged after it, the flood has been read.
+  "$xwindow" close "$ball_id"
+  sleep 1
+  kill -0 "$app_pid" 2>/dev/null || { fail "the program ended in the flood"; app_pid=""; return; }
+  local lines
+  lines=$(grep -c 'Unhandled' "$work/app.err")
+  cp "$work/app.err" "$artifacts/game-$wm-flood.txt"
+  echo "after 700 client messages: $lines lines about them on standard error"
+  [ "$lines" -le 2 ] || fail "$lines lines on standard error for 700 client messages: $(head -n 3 "$work/app.err")"
+  # Still playable.
+  click_button 1
+  strike || fail "no shot could be struck after the flood"
+  wait_for_reset 15 || fail "the scene did not come back after the shot"
+  stop_program
+  start_with QT_LOGGING_RULES=qt.qpa.xcb.warning=true || return
+  read_scene
+  "$xwindow" message "$golfer_id" WM_PROTOCOLS _KIPRUN_UNKNOWN 50
+  "$xwindow" close "$ball_id"
+  sleep 1
+  lines=$(grep -c 'Unhandled WM_PROTOCOLS' "$work/app.err")
+  echo "with QT_LOGGING_RULES=qt.qpa.xcb.warning=true: $lines lines for 50 messages"
+  [ "$lines" = 50 ] || fail "the user's logging rules asked for every notice, $lines of 50 shown"
+}
+
+# One client message of Qt's private type _QT_CLOSE_CONNECTION, which stops Qt reading the X
+# server's events for good: the program ends as when its X server goes. Where the kernel cannot
+# tell the program that Qt's reader has ended (before Linux 6.9), it ends at the next event
+# that comes for it: here a close request to the ball, which it would otherwise ignore.
+case_qtclose() {
+  start_with || return
+  read_scene
+  "$xwindow" message "$button_id" _QT_CLOSE_CONNECTION ||
+    { fail "no client message could be sent (kiprun-xwindow message)"; return; }
+  local code
+  wait_for_exit 3
+  if [ -z "$code" ]; then
+    echo "still running 3 s after the message; a close request to the ball follows"
+    "$xwindow" close "$ball_id"
+    wait_for_exit 5
+  fi
+  [ -n "$code" ] || { fail "the program kept running, deaf, after _QT_CLOSE_CONNECTION"; return; }
+  app_pid=""
+  cp "$work/app.err" "$work/err-qtclose"
+  cp "$work/app.out" "$work/out-qtclose"
+  check_end qtclose "$code" "^DskKPR: lost the connection to the X11 display \"$DISPLAY\"\$"
+  [ -z "$(scene_windows --unmapped)" ] || fail "windows are left: $(scene_windows --unmapped)"
 }
 
 "case_$case_name"
