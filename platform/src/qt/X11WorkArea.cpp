@@ -93,12 +93,13 @@ Rect primaryWorkArea(const Rect& primary, const DesktopReservations& desktop) {
     // of it.
     const Rect* best = nullptr;
     std::int64_t bestArea = 0;
-    const bool perMonitorFits = desktop.perMonitor.size() == desktop.monitorCount;
-    for (const Rect& r : perMonitorFits ? desktop.perMonitor : std::vector<Rect>{}) {
-        const std::int64_t a = areaOf(intersected(r, primary));
-        if (a > bestArea) {
-            best = &r;
-            bestArea = a;
+    if (desktop.perMonitor.size() == desktop.monitorCount) {
+        for (const Rect& r : desktop.perMonitor) {
+            const std::int64_t a = areaOf(intersected(r, primary));
+            if (a > bestArea) {
+                best = &r;
+                bestArea = a;
+            }
         }
     }
     if (best != nullptr) return intersected(*best, primary);
