@@ -1,6 +1,7 @@
 #include "common/WorkArea.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/Screen.h"
 
@@ -29,19 +30,35 @@ int Screen::roomNeededHeight() { return roomNeeded().height; }
 
 namespace workarea {
 
-Rect trusted(const Rect& reported, int monitorWidth, int monitorHeight, int neededWidth,
-             int neededHeight) {
-    const Rect monitor{0, 0, std::max(0, monitorWidth), std::max(0, monitorHeight)};
+namespace {
+
+// `reported` clipped to the monitor when that leaves the room needed; nothing otherwise.
+std::optional<Rect> clippedWhenSane(const Rect& reported, int monitorWidth, int monitorHeight,
+                                    int neededWidth, int neededHeight) {
     // Widened before the comparisons: a desktop may publish any 32-bit figures.
-    const long long left = std::max<long long>(reported.left, monitor.left);
-    const long long top = std::max<long long>(reported.top, monitor.top);
-    const long long right = std::min<long long>(reported.right, monitor.right);
-    const long long bottom = std::min<long long>(reported.bottom, monitor.bottom);
+    const long long left = std::max<long long>(reported.left, 0);
+    const long long top = std::max<long long>(reported.top, 0);
+    const long long right = std::min<long long>(reported.right, std::max(0, monitorWidth));
+    const long long bottom = std::min<long long>(reported.bottom, std::max(0, monitorHeight));
     const long long needW = std::max(1, neededWidth);
     const long long needH = std::max(1, neededHeight);
-    if (right - left < needW || bottom - top < needH) return monitor;
+    if (right - left < needW || bottom - top < needH) return std::nullopt;
     return Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
                 static_cast<int>(bottom)};
+}
+
+}  // namespace
+
+bool isSane(const Rect& reported, int monitorWidth, int monitorHeight, int neededWidth,
+            int neededHeight) {
+    return clippedWhenSane(reported, monitorWidth, monitorHeight, neededWidth, neededHeight)
+        .has_value();
+}
+
+Rect trusted(const Rect& reported, int monitorWidth, int monitorHeight, int neededWidth,
+             int neededHeight) {
+    return clippedWhenSane(reported, monitorWidth, monitorHeight, neededWidth, neededHeight)
+        .value_or(Rect{0, 0, std::max(0, monitorWidth), std::max(0, monitorHeight)});
 }
 
 int cappedScale(int scale, int areaWidth, int areaHeight, int neededWidth, int neededHeight) {

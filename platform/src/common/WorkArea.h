@@ -6,6 +6,11 @@
 
 namespace platform::workarea {
 
+// Whether `reported` (relative to its monitor's corner) leaves `neededWidth` x `neededHeight`
+// on the monitor once clipped to it.
+bool isSane(const Rect& reported, int monitorWidth, int monitorHeight, int neededWidth,
+            int neededHeight);
+
 // The work area the program stands its windows in, relative to its monitor's top-left corner
 // (`monitorWidth` x `monitorHeight` pixels): `reported` clipped to the monitor, or the whole
 // monitor when that leaves nothing or less than `neededWidth` x `neededHeight`.

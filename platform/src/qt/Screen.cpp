@@ -67,18 +67,25 @@ namespace {
 
 // The primary monitor's work area as the desktop reports it, relative to the monitor's top-left
 // corner, before it is judged.
-Rect reportedWorkArea(QScreen* screen) {
+// What the desktop reports of the primary's work area, relative to the monitor's top-left
+// corner, in the program's pixels. `panelsOnly` leaves out the desktop-wide and per-monitor
+// figures and asks the panels' struts alone.
+Rect reportedWorkArea(QScreen* screen, bool panelsOnly) {
     const QRect monitor = screen->geometry();
-    if (QGuiApplication::screens().size() > 1 && qt::x11::active()) {
+    if ((panelsOnly || QGuiApplication::screens().size() > 1) && qt::x11::active()) {
         // The server's pixels: the monitor's corner stays where it is, its size is scaled.
         const double ratio = screen->devicePixelRatio();
         const QPoint corner = monitor.topLeft();
         const Rect native{corner.x(), corner.y(),
                           corner.x() + qt::roundPixels(monitor.width() * ratio),
                           corner.y() + qt::roundPixels(monitor.height() * ratio)};
-        const Rect area =
-            qt::x11::primaryWorkArea(native, qt::x11::readDesktopReservations(
-                                                 QGuiApplication::screens().size()));
+        qt::x11::DesktopReservations desktop =
+            qt::x11::readDesktopReservations(QGuiApplication::screens().size());
+        if (panelsOnly) {
+            desktop.perMonitor.clear();
+            desktop.workArea.reset();
+        }
+        const Rect area = qt::x11::primaryWorkArea(native, desktop);
         // The program's pixels wholly inside the area.
         return Rect{static_cast<int>(std::ceil((area.left - corner.x()) / ratio)),
                     static_cast<int>(std::ceil((area.top - corner.y()) / ratio)),
@@ -97,7 +104,14 @@ Rect Screen::workAreaPixels() {
     if (fixedMetrics()) {
         reported = fixedMetrics()->workAreaPixels;
     } else if (QScreen* screen = primaryScreen()) {
-        reported = reportedWorkArea(screen);
+        reported = reportedWorkArea(screen, false);
+        // A work area not to be trusted says nothing of the panels that are there: their own
+        // struts do, and a window manager keeps windows out of them (xfwm4 moved the button
+        // and the ball off its panel, away from the golfer).
+        if (!workarea::isSane(reported, widthPixels(), heightPixels(), roomNeededWidth(),
+                              roomNeededHeight())) {
+            reported = reportedWorkArea(screen, true);
+        }
     }
     return workarea::trusted(reported, widthPixels(), heightPixels(), roomNeededWidth(),
                              roomNeededHeight());
