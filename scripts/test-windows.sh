@@ -164,12 +164,30 @@ kiprun_start_xvfb "$display"
 export DISPLAY=$display WINEPREFIX=$prefix WINEDEBUG=-all WINELOADER=$loader
 export WINEDLLOVERRIDES="mscoree,mshtml="
 echo "== Wine prefix $prefix on $display"
-"$loader" wineboot -i >/dev/null 2>&1
 # The menu and message-box face of a fresh prefix has no Japanese glyphs; a Japanese system
-# has them, so the prefix gets a face that does.
-"$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /d IPAPGothic /f >/dev/null 2>&1
-"$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Shell Dlg' /d IPAPGothic /f \
-  >/dev/null 2>&1
+# has them, so the prefix gets a face that does. Wine's first start in a prefix now and then
+# fails on a busy machine (once in a CI run, with no word of why): the prefix is made anew and
+# tried again, three times at most, and a failure says so instead of ending the script silently.
+prefix_ready=""
+for attempt in 1 2 3; do
+  if "$loader" wineboot -i >/dev/null 2>&1 &&
+    "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /d IPAPGothic /f \
+      >/dev/null 2>&1 &&
+    "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Shell Dlg' /d IPAPGothic /f \
+      >/dev/null 2>&1; then
+    prefix_ready=1
+    break
+  fi
+  echo "== Wine could not set up its prefix (try $attempt of 3)"
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  sleep 2
+  rm -rf "$prefix" && mkdir -p "$prefix"
+done
+if [ -z "$prefix_ready" ]; then
+  echo "Wine could not set up a prefix in three tries"
+  echo "0 passed, 1 failed, 0 skipped"
+  exit 1
+fi
 "$loader" wineboot -s >/dev/null 2>&1 || true
 # One server for all test processes of this run (it may be up already).
 /usr/lib/wine/wineserver -p || true
