@@ -109,8 +109,11 @@ void SurfaceWidget::changeEvent(QEvent* event) {
 }
 
 bool SurfaceWidget::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-    if (onSizeHintsChanged && x11::isSizeHintsNotice(eventType, message)) onSizeHintsChanged();
-    if (onStateChanged && x11::isWindowStateNotice(eventType, message)) onStateChanged();
+    const std::uint32_t property = x11::changedProperty(eventType, message);
+    if (property != 0) {
+        if (onSizeHintsChanged && x11::isSizeHintsProperty(property)) onSizeHintsChanged();
+        if (onStateChanged && x11::isWindowStateProperty(property)) onStateChanged();
+    }
     return QWidget::nativeEvent(eventType, message, result);
 }
 

@@ -151,20 +151,18 @@ void prepareSceneWindow(std::uintptr_t window) {
     xcb_flush(c);
 }
 
-bool isSizeHintsNotice(const QByteArray& eventType, const void* message) {
-    if (eventType != "xcb_generic_event_t") return false;
+std::uint32_t changedProperty(const QByteArray& eventType, const void* message) {
+    if (eventType != "xcb_generic_event_t") return XCB_ATOM_NONE;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    return (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
-           static_cast<const xcb_property_notify_event_t*>(message)->atom == XCB_ATOM_WM_NORMAL_HINTS;
+    if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return XCB_ATOM_NONE;
+    return static_cast<const xcb_property_notify_event_t*>(message)->atom;
 }
 
-bool isWindowStateNotice(const QByteArray& eventType, const void* message) {
-    if (eventType != "xcb_generic_event_t") return false;
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+bool isSizeHintsProperty(std::uint32_t property) { return property == XCB_ATOM_WM_NORMAL_HINTS; }
+
+bool isWindowStateProperty(std::uint32_t property) {
     xcb_connection_t* c = connection();
-    return c != nullptr && (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
-           static_cast<const xcb_property_notify_event_t*>(message)->atom ==
-               atom(c, "_NET_WM_STATE");
+    return c != nullptr && property != XCB_ATOM_NONE && property == atom(c, "_NET_WM_STATE");
 }
 
 namespace {

@@ -31,9 +31,11 @@ void setSkipTaskbarAndPager(std::uintptr_t window);
 // window switcher, no shadow or halo, and never asked to take the focus. Must run before the
 // window is first mapped.
 void prepareSceneWindow(std::uintptr_t window);
-// Whether a native event is a change of a window's WM_NORMAL_HINTS / _NET_WM_STATE.
-bool isSizeHintsNotice(const QByteArray& eventType, const void* message);
-bool isWindowStateNotice(const QByteArray& eventType, const void* message);
+// The property a native event tells a change of (XCB_ATOM_NONE, 0, for any other event), and
+// whether it is a window's WM_NORMAL_HINTS / _NET_WM_STATE.
+std::uint32_t changedProperty(const QByteArray& eventType, const void* message);
+bool isSizeHintsProperty(std::uint32_t property);
+bool isWindowStateProperty(std::uint32_t property);
 // Whether the window has, in _NET_WM_STATE, states a scene window never asks for (maximised,
 // full screen, shaded, hidden); asks the window manager to take those back.
 bool hasForeignStates(std::uintptr_t window);
