@@ -29,6 +29,13 @@ TEST(QtMessageFilterTest, AFailedConnectionOfQtEndsInTheProgramsOwnReport) {
     QtMessageFilter quoted("");
     quoted.judge(Type::warning, "qt.qpa.xcb", "could not connect to display \"host:1.0\"");
     EXPECT_EQ(quoted.displayTried(), "host:1.0");
+    // Qt 6.8 names a library after any failure of its X11 plugin: beside a failed connection
+    // that is not the cause, without one it may be.
+    constexpr const char* kLibraryAdvice =
+        "From 6.5.0, xcb-cursor0 or libxcb-cursor0 is needed to load the Qt xcb platform plugin.";
+    EXPECT_EQ(quoted.judge(Type::warning, "qt.qpa.plugin", kLibraryAdvice), Verdict::hide);
+    QtMessageFilter libraryMissing("");
+    EXPECT_EQ(libraryMissing.judge(Type::warning, "qt.qpa.plugin", kLibraryAdvice), Verdict::show);
     // Other fatal messages keep their course; the X server's end is the program's to report.
     EXPECT_EQ(filter.judge(Type::fatal, "default", "ASSERT: \"x\" in file a.cpp, line 1"),
               Verdict::show);

@@ -105,8 +105,13 @@ QtMessageFilter::Verdict QtMessageFilter::judge(Type type, std::string_view cate
         if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
             name = name.substr(1, name.size() - 2);
         m_displayTried = std::string(name);
+        m_connectionFailed = true;
         return Verdict::hide;
     }
+    // Qt 6.5 and later name a library after any failure of the X11 plugin; after a failed
+    // connection that advice misleads (the library is there), otherwise it may be the cause.
+    if (category == "qt.qpa.plugin" && startsWith(text, "From 6.5.0, xcb-cursor0"))
+        return m_connectionFailed ? Verdict::hide : Verdict::show;
     if (startsWith(text, "The X11 connection broke")) return Verdict::displayLost;
     if (!m_showAll && isUnhandledEventNotice(category, text)) {
         std::string kind = std::string(category) + ": " + std::string(kindOf(text));

@@ -40,6 +40,7 @@ private:
     mutable std::mutex m_mutex;
     std::set<std::string, std::less<>> m_kindsShown;
     std::string m_displayTried;
+    bool m_connectionFailed = false;
 };
 
 // Whether rules in QT_LOGGING_RULES' syntax ("category.level=true;..." with a `*` at either
