@@ -85,8 +85,11 @@ QApplication& startApplication(int& argc, char** argv) {
     }
     // Fractional ratios would scale every sprite and mask by a non-integer factor; the floor
     // keeps whole pixels (a 192-dpi screen gets exactly 2).
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-        Qt::HighDpiScaleFactorRoundingPolicy::Floor);
+    const auto wholePixels = [] {
+        QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+            Qt::HighDpiScaleFactorRoundingPolicy::Floor);
+    };
+    wholePixels();
     // Qt takes the options it reads out of argv; a second start needs them again.
     const int argumentCount = argc;
     const std::vector<char*> arguments(argv, argv + argc);
@@ -98,6 +101,8 @@ QApplication& startApplication(int& argc, char** argv) {
         // part of it).
         delete app;
         setenv("QT_SCALE_FACTOR", factorText(restart->globalFactor).c_str(), 1);
+        // Qt 6.8 forgets the policy with the application it belonged to.
+        wholePixels();
         argc = argumentCount;
         std::copy(arguments.begin(), arguments.end(), argv);
         app = new QApplication(argc, argv);
