@@ -1,29 +1,39 @@
 #!/usr/bin/env bash
-# The scene on Wayland desktops, through XWayland: a check a developer runs by hand (not in CI,
-# it needs a few minutes and packages the CI machine does not have).
+# The scene on Wayland desktops, through XWayland. Run by scripts/run-tests.sh on Debian 13 (its
+# XWayland 24 passes the input shape on to Wayland windows; Debian 12's XWayland 22 does not),
+# and by hand elsewhere.
 #
-# Usage: tests/e2e/wayland/check-wayland.sh mutter|kwin [BUILD_DIR]
-#   mutter  `mutter --wayland --headless --virtual-monitor 1280x800` under dbus-run-session;
-#           clicks and keys go through the compositor with mutter's RemoteDesktop D-Bus
-#           interface (never XTEST), screenshots come from its ScreenCast interface over
-#           PipeWire (mutter-input.py does both).
-#   kwin    `kwin_wayland --virtual --xwayland`, started from a copy of the binary (a copy has
-#           no file capability, which a session without a seat refuses); input through KWin's
-#           fake-input protocol, screenshots from its ScreenShot2 D-Bus interface
-#           (kwin-glue.sh).
+# Usage: tests/e2e/wayland/check-wayland.sh mutter|gnome-shell|kwin|kwin-virtual [BUILD_DIR]
+#   mutter       `mutter --wayland --headless --virtual-monitor 1280x800` under dbus-run-session;
+#                clicks and keys go through the compositor with mutter's RemoteDesktop D-Bus
+#                interface (never XTEST), screenshots come from its ScreenCast interface over
+#                PipeWire (mutter-input.py does both).
+#   gnome-shell  the same through the whole shell, `gnome-shell --wayland --headless`. The shell
+#                needs a system bus (one is started when there is none, as root), starts with its
+#                overview open (closed through its D-Bus property) and has hot corners (turned
+#                off: the input helper's first move to the top-left corner would open Activities).
+#   kwin         `kwin_wayland --xwayland`, nested in an Xvfb of its own (its X11 backend: KWin's
+#                screen is a window there, which screenshots read; KWin 6 without a render node
+#                loads no screenshot effect), started from a copy of the binary (a copy has no
+#                file capability, which a session without a seat refuses); input through KWin's
+#                fake-input protocol (kwin-glue.sh).
+#   kwin-virtual `kwin_wayland --virtual --xwayland`, screenshots from its ScreenShot2 D-Bus
+#                interface (KWin 5).
 # KIPRUN_XWAYLAND=PATH runs another XWayland than /usr/bin/Xwayland (for mutter this needs
 # root: a private mount covers the system's binary). KIPRUN_APP_ENV="NAME=VALUE ..." adds to the
 # program's environment (QT_LOGGING_RULES, say).
 # Beneath the scene lie a Wayland window (wayland-window.py) and an X window. Prints a table:
-# scene shown, balloon seen (n of N), click-through to X and Wayland windows, menu closes.
+# scene shown, balloon seen (n of N), click-through to X and Wayland windows, menu closes; then
+# counts each of those checks and ends with "N passed, N failed, N skipped" (status 1 when one
+# failed).
 # Screenshots and logs go to BUILD_DIR/e2e-artifacts/wayland-<desktop>/.
-# Packages: mutter, kwin-wayland, xwayland, python3-dbus, python3-gi, gir1.2-gtk-3.0,
-# gir1.2-gstreamer-1.0, gir1.2-gst-plugins-base-1.0, gstreamer1.0-pipewire, pipewire,
-# wireplumber, x11-utils, imagemagick (and for kwin: libwayland-dev, plasma-wayland-protocols).
+# Packages: scripts/install-deps.sh wayland (mutter for the mutter route).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+# The compositor runs this script again from a folder of its own choosing.
+self=$here/$(basename "$0")
 root=$(cd "$here/../../.." && pwd)
-desktop=${1:?usage: check-wayland.sh mutter|kwin [BUILD_DIR]}
+desktop=${1:?usage: check-wayland.sh mutter|gnome-shell|kwin|kwin-virtual [BUILD_DIR]}
 build=$(cd "${2:-$root/build}" && pwd)
 
 if [ -z "${KIPRUN_WAYLAND_INSIDE:-}" ]; then
@@ -31,8 +41,19 @@ if [ -z "${KIPRUN_WAYLAND_INSIDE:-}" ]; then
   mkdir -p "$out"
   runtime=$(mktemp -d /tmp/kiprun-wayland.XXXXXX)
   chmod 700 "$runtime"
+  # The session's settings and caches go to the run's own folder, never to HOME.
+  mkdir -p "$runtime"/{config,data,cache}
   export XDG_RUNTIME_DIR=$runtime KIPRUN_WAYLAND_INSIDE=1 KIPRUN_WAYLAND_OUT=$out
+  export XDG_CONFIG_HOME=$runtime/config XDG_DATA_HOME=$runtime/data XDG_CACHE_HOME=$runtime/cache
   unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+  helpers=()
+  # stop_helpers: ends the system bus and X server this script started.
+  stop_helpers() {
+    local pid
+    for pid in "${helpers[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
+    helpers=()
+  }
+  trap stop_helpers EXIT
   # Another XWayland than the system's, when KIPRUN_XWAYLAND names one: KWin looks for it on
   # the PATH, mutter runs /usr/bin/Xwayland, which a private mount namespace covers (root only).
   wrap=()
@@ -45,18 +66,74 @@ if [ -z "${KIPRUN_WAYLAND_INSIDE:-}" ]; then
       wrap=(unshare -m sh -c 'mount --bind "$0" /usr/bin/Xwayland && exec "$@"' "$runtime/bin/Xwayland")
   fi
   # This script runs again as the compositor's client, with DISPLAY naming XWayland.
+  # XWayland's sockets: mutter refuses to start it when the folder is missing (a fresh /tmp).
+  [ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
   case $desktop in
   mutter)
     timeout 600 "${wrap[@]}" dbus-run-session -- mutter --wayland --headless --virtual-monitor 1280x800 \
-      -- bash "$0" "$desktop" "$build" 2>"$out/compositor.log"
+      -- bash "$self" "$desktop" "$build" 2>"$out/compositor.log"
     code=$?
     ;;
-  kwin)
+  gnome-shell)
+    if [ ! -S /run/dbus/system_bus_socket ]; then
+      if [ "$(id -u)" -ne 0 ]; then
+        echo "GNOME Shell needs a system bus, and none runs (only root can start one here)" >&2
+        exit 1
+      fi
+      mkdir -p /run/dbus
+      dbus-daemon --system --nofork --nopidfile 2>"$out/system-bus.log" &
+      helpers+=($!)
+      for i in $(seq 50); do [ -S /run/dbus/system_bus_socket ] && break; sleep 0.1; done
+    fi
+    # GNOME Shell runs no command of its own (mutter's "-- COMMAND" is not passed on): the check
+    # starts once the shell's Wayland socket and its XWayland display (a socket mutter listens
+    # on, starting XWayland on the first connection) are there.
+    # shellcheck disable=SC2016  # expanded by the inner shell
+    timeout 600 dbus-run-session -- bash -c '
+      log=$1
+      shift
+      gsettings set org.gnome.desktop.interface enable-hot-corners false
+      ls /tmp/.X11-unix >"$XDG_RUNTIME_DIR/x-before"
+      gnome-shell --wayland --headless --virtual-monitor 1280x800 2>>"$log" &
+      shell=$!
+      x=""
+      for i in $(seq 300); do
+        x=$(ls /tmp/.X11-unix | grep -vxF -f "$XDG_RUNTIME_DIR/x-before" | head -n 1)
+        [ -S "$XDG_RUNTIME_DIR/wayland-0" ] && [ -n "$x" ] && break
+        x=""
+        sleep 0.1
+      done
+      code=1
+      if [ -n "$x" ]; then
+        # XWayland admits the holders of the cookie mutter hands its own children.
+        auth=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -n 1)
+        WAYLAND_DISPLAY=wayland-0 DISPLAY=:${x#X} XAUTHORITY=$auth bash "$@"
+        code=$?
+      else
+        echo "GNOME Shell opened no Wayland and X11 displays in 30 s" | tee -a "$log" >&2
+      fi
+      kill "$shell"
+      wait "$shell"
+      exit $code' sh "$out/compositor.log" "$self" "$desktop" "$build"
+    code=$?
+    ;;
+  kwin | kwin-virtual)
     cp "$(command -v kwin_wayland)" "$runtime/kwin_wayland"
-    KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
+    backend=(--virtual)
+    if [ "$desktop" = kwin ]; then
+      # shellcheck source=../game/scene-lib.sh
+      . "$here/../game/scene-lib.sh"
+      nest=$(kiprun_free_display 160 199) || { echo "no free X display for KWin" >&2; exit 1; }
+      Xvfb "$nest" -screen 0 1280x800x24 -noreset -nolisten tcp >/dev/null 2>&1 &
+      helpers+=($!)
+      for i in $(seq 100); do xdpyinfo -display "$nest" >/dev/null 2>&1 && break; sleep 0.1; done
+      backend=(--x11-display "$nest")
+      export KIPRUN_WAYLAND_NEST=$nest
+    fi
+    LIBGL_ALWAYS_SOFTWARE=1 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
       timeout 600 dbus-run-session -- \
-      "$runtime/kwin_wayland" --virtual --xwayland --width 1280 --height 800 \
-      --exit-with-session "bash $0 $desktop $build" 2>"$out/compositor.log"
+      "$runtime/kwin_wayland" "${backend[@]}" --xwayland --width 1280 --height 800 \
+      --exit-with-session "bash $self $desktop $build" 2>"$out/compositor.log"
     code=$?
     # KWin does not pass its session's output on: what the check said is in its log.
     cat "$out/check.log"
@@ -66,7 +143,13 @@ if [ -z "${KIPRUN_WAYLAND_INSIDE:-}" ]; then
     exit 2
     ;;
   esac
+  stop_helpers
   rm -rf "$runtime"
+  # The counts the session wrote last; none when it ended before its checks.
+  counts=$(tail -n 1 "$out/check.log" | grep -E '^[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped$') ||
+    counts="0 passed, 1 failed, 0 skipped"
+  [ "$(awk '{ print $3 }' <<<"$counts")" -eq 0 ] || code=1
+  echo "$counts"
   exit $code
 fi
 
@@ -97,7 +180,7 @@ log "desktop $desktop: DISPLAY=$DISPLAY WAYLAND_DISPLAY=${WAYLAND_DISPLAY:-} $(x
 input_ok=""
 input_start() {
   case $desktop in
-  mutter)
+  mutter | gnome-shell)
     # The screen cast hands its frames over PipeWire, which needs a session manager.
     if command -v pipewire >/dev/null && command -v wireplumber >/dev/null; then
       pipewire >"$out/pipewire.log" 2>&1 &
@@ -114,7 +197,7 @@ input_start() {
     local reply
     read -r -t 15 reply <&4 && [ "$reply" = ready ] && input_ok=yes
     ;;
-  kwin)
+  kwin | kwin-virtual)
     kwin_input_start && input_ok=yes
     ;;
   esac
@@ -144,8 +227,8 @@ shot() {
   local file=$out/$1.png
   rm -f "$file"
   case $desktop in
-  mutter) send shot "$file" ;;
-  kwin) kwin_shot "$file" ;;
+  mutter | gnome-shell) send shot "$file" ;;
+  kwin | kwin-virtual) kwin_shot "$file" ;;
   esac
   [ -s "$file" ]
 }
@@ -195,6 +278,18 @@ start_program() {
 # Beneath the scene: a Wayland window over the whole screen and, over its bottom-left quarter, an
 # X window; the golfer stands on the line between them (it is centred on the 1280-pixel screen).
 input_start || log "no input through the compositor on $desktop"
+# GNOME Shell starts with its overview open, which would take every click.
+if [ "$desktop" = gnome-shell ]; then
+  shell_overview() {
+    gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+      --method org.freedesktop.DBus.Properties."$@" 2>/dev/null
+  }
+  for i in $(seq 100); do shell_overview Get org.gnome.Shell OverviewActive | grep -q true && break; sleep 0.1; done
+  shell_overview Set org.gnome.Shell OverviewActive '<false>' >/dev/null
+  for i in $(seq 50); do shell_overview Get org.gnome.Shell OverviewActive | grep -q false && break; sleep 0.1; done
+  log "GNOME Shell's overview: $(shell_overview Get org.gnome.Shell OverviewActive || echo 'no answer')"
+  sleep 0.5
+fi
 /usr/bin/python3 "$here/wayland-window.py" c05030 >"$work/wayland.out" 2>"$out/wayland-window.log" &
 wayland_pid=$!
 for i in $(seq 100); do grep -q '^ready' "$work/wayland.out" && break; sleep 0.1; done
@@ -386,3 +481,26 @@ log ""
 log "| desktop | scene shown | balloon seen | click-through to X / Wayland windows | menu closes |"
 log "|---|---|---|---|---|"
 log "| $desktop (Wayland, XWayland) | $scene | $balloon | $through_x / $through_w | $menu |"
+
+# Each check counts once: passed when it held every time it was tried.
+passed=0 failed=0
+count() {
+  if [ "$2" = yes ]; then passed=$((passed + 1)); else
+    failed=$((failed + 1))
+    log "failed: $1"
+  fi
+}
+all_of() { [ "$2" -gt 0 ] && [ "$1" -eq "$2" ] && echo yes || echo no; }
+count "input through the compositor" "$([ -n "$input_ok" ] && echo yes || echo no)"
+count "scene shown" "$([[ $scene == yes* ]] && echo yes || echo no)"
+count "golfer's box clean after a swing" "$(all_of "${clean:-0}" "${swings:-0}")"
+count "click-through to an X window" "$([[ $through_x =~ ^([0-9]+)\ of\ ([0-9]+)\ at\ start,\ ([0-9]+)\ of\ ([0-9]+) ]] &&
+  [ "$(all_of "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}")" = yes ] &&
+  [ "$(all_of "${BASH_REMATCH[3]}" "${BASH_REMATCH[4]}")" = yes ] && echo yes || echo no)"
+count "click-through to a Wayland window" "$([[ $through_w =~ ^([0-9]+)\ of\ ([0-9]+)\ at\ start,\ ([0-9]+)\ of\ ([0-9]+) ]] &&
+  [ "$(all_of "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}")" = yes ] &&
+  [ "$(all_of "${BASH_REMATCH[3]}" "${BASH_REMATCH[4]}")" = yes ] && echo yes || echo no)"
+count "balloon seen" "$(all_of "${seen:-0}" "${tries:-0}")"
+count "menu closes on Escape" "$(all_of "${esc:-0}" "${esc_n:-0}")"
+count "menu closes on a click elsewhere" "$(all_of "${outside:-0}" "${outside_n:-0}")"
+log "$passed passed, $failed failed, 0 skipped"

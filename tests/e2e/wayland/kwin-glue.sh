@@ -36,8 +36,15 @@ kwin_input_start() {
   [ -n "$input_ok" ]
 }
 
-# kwin_shot FILE: the whole screen as KWin composites it, as a PNG.
+# kwin_shot FILE: the whole screen as KWin composites it, as a PNG: read from the Xvfb KWin runs
+# nested in (KIPRUN_WAYLAND_NEST), where its screen is a window at the top-left corner, or else
+# from KWin's ScreenShot2 interface.
 kwin_shot() {
+  if [ -n "${KIPRUN_WAYLAND_NEST:-}" ]; then
+    /usr/bin/import -display "$KIPRUN_WAYLAND_NEST" -window root -crop 1280x800+0+0 +repage \
+      "$1" 2>>"$out/screenshot.log"
+    return
+  fi
   /usr/bin/python3 "$here/kwin-screenshot.py" "$1" 2>>"$out/screenshot.log" ||
     echo "kwin-screenshot failed for $1: see $out/screenshot.log" >&2
 }
