@@ -1192,7 +1192,15 @@ case_wmstorm() {
   sleep 1
   after=$(scene_windows | sort)
   screenshot wmstorm
-  [ "$after" = "$before" ] || fail "the scene changed: '$(echo "$after" | tr '\n' ';')', was '$(echo "$before" | tr '\n' ';')'"
+  if [ "$after" != "$before" ]; then
+    fail "the scene changed: '$(echo "$after" | tr '\n' ';')', was '$(echo "$before" | tr '\n' ';')'"
+    # What the window manager left on the windows that moved, and whether they come back.
+    for id in $(diff <(echo "$before") <(echo "$after") | awk '/^>/ { print $2 }'); do
+      echo "  $id: $("$xwindow" state "$id" | tr '\n' ' ')"
+    done
+    sleep 3
+    echo "  3 s later: $(scene_windows | sort | tr '\n' ';')"
+  fi
   kill -0 "$app_pid" 2>/dev/null || { fail "the program ended"; app_pid=""; return; }
   # The program is idle again: no moves of its own keep going against the window manager.
   local ticks1 ticks2
