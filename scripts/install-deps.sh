@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need, when missing.
-# Usage: scripts/install-deps.sh [run|test]   (default: test, which is a superset of run)
+# Usage: scripts/install-deps.sh [run|test|wayland]   (default: test, a superset of run; wayland:
+# what the Wayland check tests/e2e/wayland/check-wayland.sh needs besides the build)
 # apt-get update is tried a few times and a list it cannot fetch is left out (scripts/apt-lib.sh);
 # the script fails when a package it installs cannot be installed.
 set -euo pipefail
@@ -14,6 +15,8 @@ run_packages=(qt6-base-dev qt6-base-dev-tools cmake g++ ninja-build pkg-config
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
   # xrandr: monitors on Xvfb for the several-monitor case.
   x11-xserver-utils
+  # mmdebstrap: the Debian 13 root the tests run in again (scripts/test-debian13.sh).
+  mmdebstrap
   imagemagick openbox clang desktop-file-utils appstream lintian dpkg-dev
   file procps
   # dbus-launch: the session-bus test checks that the program never autolaunches a bus.
@@ -22,7 +25,21 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11
   # for the compositing ones.
   dbus dbus-bin xfwm4 xfce4-panel xfconf mutter kwin-x11 libgl1-mesa-dri)
 
+# GNOME Shell and KWin on Wayland with XWayland; input and screenshots through the compositor
+# (D-Bus, PipeWire and GStreamer for GNOME's screen cast, a Wayland client for KWin's fake input),
+# a Wayland window beneath the scene (GTK), and an Xvfb for KWin to run nested in.
+wayland_packages=(gnome-shell kwin-wayland xwayland xvfb dbus dbus-bin dbus-daemon libglib2.0-bin
+  python3-dbus python3-gi gir1.2-gtk-3.0 gir1.2-gstreamer-1.0 gir1.2-gst-plugins-base-1.0
+  gstreamer1.0-pipewire gstreamer1.0-plugins-base pipewire wireplumber
+  libwayland-dev plasma-wayland-protocols gcc libc6-dev x11-utils xdotool imagemagick iproute2
+  libgl1-mesa-dri)
+
+case $mode in
+run | test | wayland) ;;
+*) echo "usage: $0 [run|test|wayland]" >&2; exit 2 ;;
+esac
 packages=("${run_packages[@]}")
+[ "$mode" = wayland ] && packages=("${wayland_packages[@]}")
 clang_rt=""
 if [ "$mode" = test ]; then
   packages+=("${test_packages[@]}")

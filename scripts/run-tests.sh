@@ -3,13 +3,28 @@
 # end-to-end tests on a private Xvfb server (without a window manager, then under openbox with
 # panel margins, xfwm4 with xfce4-panel, mutter and kwin_x11), the Windows program and its tests
 # under Wine (scripts/test-windows.sh), the unit tests again with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a short fuzzing run of the settings-file reader. Installs
-# missing packages first. Ends with one line counting every test of every phase:
-# "N passed, N failed, N skipped".
+# UndefinedBehaviorSanitizer, a short fuzzing run of the settings-file reader, and all of it
+# again on Debian 13 with its desktops, Wayland ones among them (scripts/test-debian13.sh; on
+# Debian 13 itself the Wayland check runs here instead). Installs missing packages first. Ends
+# with one line counting every test of every phase: "N passed, N failed, N skipped", after the
+# time each phase took.
+# KIPRUN_TEST_PHASES picks phases: unit e2e bench windows sanitize fuzz debian13 wayland.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 jobs=${KIPRUN_JOBS:-2}
+if [ -z "${KIPRUN_TEST_PHASES:-}" ]; then
+  if [ "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" = trixie ]; then
+    KIPRUN_TEST_PHASES="unit e2e wayland bench windows sanitize fuzz"
+  else
+    KIPRUN_TEST_PHASES="unit e2e bench windows sanitize fuzz debian13"
+  fi
+fi
+# phase NAME: NAME is one of the phases to run.
+phase() { [[ " $KIPRUN_TEST_PHASES " == *" $1 "* ]]; }
+phase_times=()
+# timed NAME SINCE: notes how long phase NAME took since SINCE (date +%s).
+timed() { phase_times+=("$1 $(($(date +%s) - $2)) s"); }
 
 scripts/install-deps.sh test
 
@@ -21,7 +36,11 @@ run_tests() {
   local log status=0 line p=0 f=0 s=0 total
   log=$(mktemp)
   "$@" 2>&1 | tee "$log" || status=$?
-  if line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1); then
+  # A script that counts its own tests ends with their summary line; its output may hold ctest's
+  # lines too (a run of this script in another root does).
+  if line=$(tail -n 1 "$log" | grep -E '^[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped$'); then
+    read -r p _ f _ s _ <<<"$line"
+  elif line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1); then
     # ctest counts a skipped test as not failed; it is told apart by its "***Skipped" line.
     f=$(awk '{ print $4 }' <<<"$line")
     total=$(awk '{ print $NF }' <<<"$line")
@@ -43,14 +62,19 @@ run_tests() {
 build=${KIPRUN_BUILD_DIR:-build}
 # Every option named: a value left in the cache by an earlier configure (tests switched off, say)
 # would otherwise stay, and ctest would run test binaries that nothing rebuilds.
+started=$(date +%s)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIPRUN_BUILD_TESTS=ON \
   -DKIPRUN_BUILD_BENCHMARKS=ON -DKIPRUN_SANITIZE=OFF >/dev/null
 [ "${KIPRUN_CONFIGURE_ONLY:-}" = 1 ] && exit 0
 cmake --build "$build" -j"$jobs"
+timed build "$started"
 
-export QT_QPA_PLATFORM=offscreen
-echo "== unit and integration tests (offscreen)"
-run_tests ctest --test-dir "$build" -j"$jobs" --output-on-failure -LE 'e2e|bench'
+if phase unit; then
+  echo "== unit and integration tests (offscreen)"
+  started=$(date +%s)
+  QT_QPA_PLATFORM=offscreen run_tests ctest --test-dir "$build" -j"$jobs" --output-on-failure -LE 'e2e|bench'
+  timed unit "$started"
+fi
 
 # A private X server on a free display for the end-to-end tests, run once on each desktop:
 # without a window manager, openbox with panel margins, xfwm4 with xfce4-panel at the bottom,
@@ -69,48 +93,82 @@ cleanup() {
   wait 2>/dev/null || true
 }
 trap cleanup EXIT
-display=$(kiprun_free_display 91 140) || { echo "no free X display" >&2; exit 1; }
-kiprun_start_xvfb "$display"
-export DISPLAY="$display"
-unset QT_QPA_PLATFORM
+if phase e2e; then
+  display=$(kiprun_free_display 91 140) || { echo "no free X display" >&2; exit 1; }
+  kiprun_start_xvfb "$display"
+  export DISPLAY="$display"
+  unset QT_QPA_PLATFORM
+  for desktop in ${KIPRUN_E2E_DESKTOPS:-none openbox xfwm4 mutter kwin}; do
+    echo "== end-to-end tests on $display, desktop: $desktop"
+    started=$(date +%s)
+    if ! kiprun_desktop_start "$desktop"; then
+      failed_phases+=("desktop $desktop did not start")
+      total_failed=$((total_failed + 1))
+      continue
+    fi
+    echo "   window manager: $(kiprun_wm_name || echo none)"
+    run_tests env KIPRUN_E2E_WM="$desktop" ctest --test-dir "$build" --output-on-failure -L e2e
+    kiprun_desktop_stop
+    timed "e2e $desktop" "$started"
+  done
+  kill "$KIPRUN_XVFB_PID" 2>/dev/null || true
+  wait "$KIPRUN_XVFB_PID" 2>/dev/null || true
+  KIPRUN_XVFB_PID=""
+  unset DISPLAY
+fi
 
-e2e_times=()
-for desktop in ${KIPRUN_E2E_DESKTOPS:-none openbox xfwm4 mutter kwin}; do
-  echo "== end-to-end tests on $display, desktop: $desktop"
+# The scene on Wayland desktops through XWayland, input through the compositor
+# (tests/e2e/wayland/check-wayland.sh): where XWayland passes the input shape on (24 and later).
+if phase wayland; then
+  for desktop in gnome-shell kwin; do
+    echo "== the Wayland check, desktop: $desktop"
+    started=$(date +%s)
+    run_tests tests/e2e/wayland/check-wayland.sh "$desktop" "$build"
+    timed "wayland $desktop" "$started"
+  done
+fi
+
+if phase bench; then
+  echo "== benchmarks"
   started=$(date +%s)
-  if ! kiprun_desktop_start "$desktop"; then
-    failed_phases+=("desktop $desktop did not start")
-    total_failed=$((total_failed + 1))
-    continue
-  fi
-  echo "   window manager: $(kiprun_wm_name || echo none)"
-  run_tests env KIPRUN_E2E_WM="$desktop" ctest --test-dir "$build" --output-on-failure -L e2e
-  kiprun_desktop_stop
-  e2e_times+=("$desktop $(($(date +%s) - started)) s")
-done
-echo "== end-to-end passes took: $(IFS=';'; echo "${e2e_times[*]}")"
+  QT_QPA_PLATFORM=offscreen run_tests ctest --test-dir "$build" --output-on-failure -L bench
+  timed bench "$started"
+fi
 
-echo "== benchmarks"
-export QT_QPA_PLATFORM=offscreen
-run_tests ctest --test-dir "$build" --output-on-failure -L bench
-unset QT_QPA_PLATFORM
+if phase windows; then
+  echo "== the Windows program and its tests under Wine"
+  started=$(date +%s)
+  KIPRUN_LINUX_EXE="$(cd "$build" && pwd)/app/DskKPR" run_tests scripts/test-windows.sh
+  timed windows "$started"
+fi
 
-echo "== the Windows program and its tests under Wine"
-KIPRUN_LINUX_EXE="$(cd "$build" && pwd)/app/DskKPR" run_tests scripts/test-windows.sh
+if phase sanitize; then
+  echo "== unit tests with AddressSanitizer and UndefinedBehaviorSanitizer"
+  started=$(date +%s)
+  san=${build}-sanitize
+  cmake -S . -B "$san" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIPRUN_SANITIZE=ON \
+    -DKIPRUN_BUILD_BENCHMARKS=OFF >/dev/null
+  cmake --build "$san" -j"$jobs"
+  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+    run_tests ctest --test-dir "$san" -j"$jobs" --output-on-failure -LE 'e2e|bench'
+  timed sanitize "$started"
+fi
 
-echo "== unit tests with AddressSanitizer and UndefinedBehaviorSanitizer"
-san=${build}-sanitize
-cmake -S . -B "$san" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIPRUN_SANITIZE=ON \
-  -DKIPRUN_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$san" -j"$jobs"
-QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
-  run_tests ctest --test-dir "$san" -j"$jobs" --output-on-failure -LE 'e2e|bench'
-
-if [ -x tests/fuzz/run-fuzz.sh ]; then
+if phase fuzz && [ -x tests/fuzz/run-fuzz.sh ]; then
   echo "== fuzzing the settings-file reader"
+  started=$(date +%s)
   tests/fuzz/run-fuzz.sh "${build}-fuzz"
+  timed fuzz "$started"
+fi
+
+if phase debian13; then
+  echo "== Debian 13"
+  started=$(date +%s)
+  run_tests scripts/test-debian13.sh
+  timed debian13 "$started"
 fi
 echo "== summary"
+echo "phases took: $(IFS=';'; echo "${phase_times[*]}")"
 [ ${#failed_phases[@]} -eq 0 ] || printf 'failed: %s\n' "${failed_phases[@]}" >&2
 echo "$total_passed passed, $total_failed failed, $total_skipped skipped"
 [ ${#failed_phases[@]} -eq 0 ] && [ "$total_failed" -eq 0 ]
