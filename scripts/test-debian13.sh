@@ -13,9 +13,10 @@
 # is only renamed into place once it is whole.
 #
 # Every mount lives in a mount namespace of the run's own (unshare), so the kernel undoes them
-# all when the run ends, however it ends. The run also has a network namespace of its own: X
-# servers and compositors inside pick display numbers without seeing those outside, whose
-# abstract sockets would otherwise clash with theirs.
+# all when the run ends, however it ends; the run's processes live in a PID namespace of its
+# own, which the kernel empties when this script's unshare ends (killed or not). The run also
+# has a network namespace of its own: X servers and compositors inside pick display numbers
+# without seeing those outside, whose abstract sockets would otherwise clash with theirs.
 #
 # Needs root (through sudo when not root), mmdebstrap and about 4 GB of disk.
 # Environment: KIPRUN_DEBIAN_MIRROR (default http://deb.debian.org/debian),
@@ -55,7 +56,7 @@ in_root() {
   shift
   [ "${KIPRUN_NET:-}" = none ] && net=(--net)
   # shellcheck disable=SC2016  # expanded by the inner shell
-  unshare --mount --propagation private "${net[@]}" --fork -- sh -euc '
+  unshare --mount --propagation private --pid --fork --kill-child "${net[@]}" -- sh -euc '
     r=$1 src=$2
     shift 2
     ip link set lo up 2>/dev/null || true
@@ -68,7 +69,16 @@ in_root() {
     mount --bind "$src" "$r/src"
     exec chroot "$r" "$@"' sh "$r" "$here" \
     env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
-    TERM="${TERM:-dumb}" LANG=C.UTF-8 CI="${CI:-}" KIPRUN_JOBS="$jobs" "$@"
+    TERM="${TERM:-dumb}" LANG=C.UTF-8 CI="${CI:-}" KIPRUN_JOBS="$jobs" "$@" &
+  # A signal to this script alone ends the run too. unshare ignores INT and TERM while it waits,
+  # so it is killed; it then kills the namespace's first process (--kill-child), and the kernel
+  # ends every other process of the namespace.
+  local child=$! status=0
+  trap 'kill -KILL "$child" 2>/dev/null' INT TERM HUP
+  wait "$child" || status=$?
+  while kill -0 "$child" 2>/dev/null; do wait "$child" || status=$?; done
+  trap - INT TERM HUP
+  return "$status"
 }
 
 started=$(date +%s)
