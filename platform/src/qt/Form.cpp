@@ -130,23 +130,26 @@ bool Form::Impl::mayUndo() {
         undoWindowStart = now;
         undosInWindow = 0;
     }
+    // One more look when the period ends puts back what the window manager left once its
+    // requests have stopped: when the undos are spent, and after an undo too (a window manager
+    // still busy with requests may move a window after the last notice it sends of it).
+    lookAtPeriodEnd(now);
     if (undosInWindow < kUndosPerPeriod) {
         ++undosInWindow;
         return true;
     }
-    // Spent: one more look when the period ends puts back what the window manager left, once
-    // the requests have stopped.
-    if (!recheckPending && widget() != nullptr) {
-        recheckPending = true;
-        // Through the widget's callbacks, which are cleared when the window goes: the timer
-        // belongs to the widget, which may outlive this for a moment.
-        QTimer::singleShot(kUndoPeriodMs - (now - undoWindowStart) + 1, widget(),
-                           [w = widget()] {
-                               if (w->onStateChanged) w->onStateChanged();
-                               if (w->onSizeHintsChanged) w->onSizeHintsChanged();
-                           });
-    }
     return false;
+}
+
+void Form::Impl::lookAtPeriodEnd(std::int32_t now) {
+    if (recheckPending || widget() == nullptr) return;
+    recheckPending = true;
+    // Through the widget's callbacks, which are cleared when the window goes: the timer belongs
+    // to the widget, which may outlive this for a moment.
+    QTimer::singleShot(kUndoPeriodMs - (now - undoWindowStart) + 1, widget(), [w = widget()] {
+        if (w->onStateChanged) w->onStateChanged();
+        if (w->onSizeHintsChanged) w->onSizeHintsChanged();
+    });
 }
 
 void Form::Impl::guardGeometry(bool stateChanged) {
@@ -158,14 +161,20 @@ void Form::Impl::guardGeometry(bool stateChanged) {
         w->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized);
     const bool moved = surface.movedByOthers();
     const bool resized = surface.resizedByOthers();
-    // The states are read from the server only when they changed: moves come every tick.
+    // The states, and where the server has the window, are read from the server only when a
+    // state changed or at a period's end: moves come every tick. KWin 6 once left a window it
+    // had moved at 0, 0 while Qt still had it in place.
     const bool foreignX11States = stateChanged && qt::x11::hasForeignStates(w->winId());
-    if ((foreign == Qt::WindowNoState && !foreignX11States && !moved && !resized) || !mayUndo())
+    const bool misplaced = stateChanged && !moved && surface.misplacedOnServer();
+    if ((foreign == Qt::WindowNoState && !foreignX11States && !moved && !resized &&
+         !misplaced) ||
+        !mayUndo())
         return;
     if (foreign != Qt::WindowNoState) w->setWindowState(Qt::WindowNoState);
     if (foreignX11States) qt::x11::dropForeignStates(w->winId());
     if (resized) surface.restoreSize();
     if (moved) surface.restorePosition();
+    if (misplaced) surface.forcePosition();
     qt::x11::flush();
 }
 

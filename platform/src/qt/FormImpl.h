@@ -36,6 +36,8 @@ struct Form::Impl {
     void guardGeometry(bool stateChanged);
     void guardSizeHints();
     bool mayUndo();
+    // Schedules one guard pass just after the present undo period ends, unless one is due.
+    void lookAtPeriodEnd(std::int32_t now);
     std::int32_t undoWindowStart = 0;
     int undosInWindow = 0;
     bool recheckPending = false;

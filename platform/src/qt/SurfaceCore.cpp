@@ -1,6 +1,7 @@
 #include "qt/SurfaceCore.h"
 
 #include <QFontMetrics>
+#include <QScreen>
 #include <QWindow>
 #include <algorithm>
 #include <limits>
@@ -23,6 +24,9 @@ const QRegion& nothingMask() {
     return mask;
 }
 
+// An entry of the requested positions that holds none.
+constexpr int kNoPosition = std::numeric_limits<int>::min();
+
 }  // namespace
 
 SurfaceCore::SurfaceCore(SurfaceWidget* widget, float left, float top, float width, float height,
@@ -33,7 +37,7 @@ SurfaceCore::SurfaceCore(SurfaceWidget* widget, float left, float top, float wid
       m_width(width),
       m_height(height),
       m_backColor(backColor) {
-    m_requested.fill(QPoint(std::numeric_limits<int>::min(), std::numeric_limits<int>::min()));
+    m_requested.fill(QPoint(kNoPosition, kNoPosition));
     m_buffer.resize(pixelSize(), m_backColor);
     if (widget != nullptr) widget->setBuffer(&m_buffer);
     applyGeometry();
@@ -99,6 +103,35 @@ bool SurfaceCore::movedByOthers() const {
     // The server confirms each move later: a confirmation of an earlier move of the program's
     // own is no move of anybody else's.
     return std::find(m_requested.begin(), m_requested.end(), at) == m_requested.end();
+}
+
+QPoint SurfaceCore::serverPosition(QPoint position) const {
+    // Qt keeps a screen's corner in the server's pixels and scales what lies beyond it.
+    const QScreen* screen = m_widget->screen();
+    const double ratio = m_widget->devicePixelRatioF();
+    const QPoint corner = screen != nullptr ? screen->geometry().topLeft() : QPoint(0, 0);
+    return corner + QPoint(roundPixels((position.x() - corner.x()) * ratio),
+                           roundPixels((position.y() - corner.y()) * ratio));
+}
+
+bool SurfaceCore::misplacedOnServer() const {
+    if (!m_widget || !m_widget->isWindow() || !m_widget->isVisible() || !x11::active())
+        return false;
+    const QPoint wanted = desktopPosition();
+    // Qt knows of a move it was told of: movedByOthers() speaks of that.
+    if (m_widget->pos() != wanted) return false;
+    QPoint at;
+    if (!x11::absolutePosition(m_widget->winId(), at.rx(), at.ry())) return false;
+    if (at == serverPosition(wanted)) return false;
+    return std::none_of(m_requested.begin(), m_requested.end(), [&](QPoint p) {
+        return p.x() != kNoPosition && at == serverPosition(p);
+    });
+}
+
+void SurfaceCore::forcePosition() {
+    if (!m_widget || !m_widget->isWindow()) return;
+    const QPoint at = serverPosition(desktopPosition());
+    x11::moveWindow(m_widget->winId(), at.x(), at.y());
 }
 
 bool SurfaceCore::resizedByOthers() const {

@@ -60,6 +60,12 @@ public:
     // when something else changed it; true when it had to.
     bool restorePosition();
     bool restoreSize();
+    // Whether the X server has the window elsewhere than where the program put it while Qt
+    // believes it in place: a window manager moved it without telling (false off X11, and for
+    // a position still on its way to the server). One round trip to the server.
+    bool misplacedOnServer() const;
+    // Asks for the window where the program put it again, whatever Qt believes.
+    void forcePosition();
 
     Color backColor() const override { return m_backColor; }
     void setBackColor(Color color) override;
@@ -100,6 +106,8 @@ private:
     void applyGeometry();
     // Where the widget belongs, in its parent's pixels (the desktop's for a window).
     QPoint desktopPosition() const;
+    // A window's position in the server's pixels.
+    QPoint serverPosition(QPoint position) const;
     void noteRequested(QPoint position);
 
     QPointer<SurfaceWidget> m_widget;

@@ -219,6 +219,30 @@ void dropForeignStates(std::uintptr_t window) {
     xcb_flush(c);
 }
 
+bool absolutePosition(std::uintptr_t window, int& x, int& y) {
+    xcb_connection_t* c = connection();
+    if (c == nullptr || window == 0) return false;
+    xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(window), rootWindow(c), 0, 0),
+        nullptr);
+    if (reply == nullptr) return false;
+    x = reply->dst_x;
+    y = reply->dst_y;
+    std::free(reply);
+    return true;
+}
+
+void moveWindow(std::uintptr_t window, int x, int y) {
+    xcb_connection_t* c = connection();
+    if (c == nullptr || window == 0) return;
+    // INT16 coordinates travel in 32-bit values.
+    const std::array<std::uint32_t, 2> values = {static_cast<std::uint32_t>(x),
+                                                 static_cast<std::uint32_t>(y)};
+    xcb_configure_window(c, static_cast<xcb_window_t>(window),
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values.data());
+    xcb_flush(c);
+}
+
 bool sizeHintsFixedAt(std::uintptr_t window, int width, int height) {
     xcb_connection_t* c = connection();
     if (c == nullptr || window == 0) return true;

@@ -40,6 +40,11 @@ bool isWindowStateProperty(std::uint32_t property);
 // full screen, shaded, hidden); asks the window manager to take those back.
 bool hasForeignStates(std::uintptr_t window);
 void dropForeignStates(std::uintptr_t window);
+// Where the server has the window's top-left corner, in screen pixels of the root; false when
+// there is no answer (another platform, a window gone).
+bool absolutePosition(std::uintptr_t window, int& x, int& y);
+// Asks for the window at x, y of the root (a window manager's redirect takes the request).
+void moveWindow(std::uintptr_t window, int x, int y);
 // Whether the window's WM_NORMAL_HINTS fix its size at `width` x `height` screen pixels
 // (minimum = maximum = that size); true on another platform.
 bool sizeHintsFixedAt(std::uintptr_t window, int width, int height);
