@@ -16,7 +16,9 @@
 //                            name) to window ID, as any other client may: format 32, the first
 //                            datum the atom ATOM (0 when left out or "0"), the second CurrentTime
 //   wmstate ID COUNT         sends COUNT _NET_WM_STATE requests for window ID: maximised,
-//                            full screen and shaded in turn
+//                            full screen and shaded in turn; then waits (up to 60 s) until the
+//                            window manager has handled them (it answers a request sent after
+//                            them) and prints how long that took
 //   junkhints ID             writes absurd WM_NORMAL_HINTS on window ID (a minimum size of
 //                            23444 x 22061)
 //   workarea X Y W H         sets _NET_WORKAREA on the root window (as a window manager does) and
@@ -36,10 +38,12 @@
 #include <X11/Xutil.h>
 #include <sys/select.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -230,6 +234,75 @@ int sendClose(Display* dpy, Window win) {
 
 // COUNT _NET_WM_STATE requests to add maximised, full-screen and shaded states in turn, as a
 // pager or a hostile client may send them.
+// The window property `property` of type `type` as 32-bit items (longs, as Xlib hands them).
+std::vector<unsigned long> longsOf(Display* dpy, Window win, const char* property, Atom type) {
+    Atom actual = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> items;
+    if (XGetWindowProperty(dpy, win, atom(dpy, property), 0, 1024, False, type, &actual, &format,
+                           &count, &after, &data) == Success &&
+        data != nullptr && format == 32) {
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        items.assign(values, values + count);
+    }
+    if (data != nullptr) XFree(data);
+    return items;
+}
+
+// Whether a window manager runs that answers _NET_REQUEST_FRAME_EXTENTS: its check window
+// names itself (a property left by a window manager that has gone names a window that no
+// longer exists), and _NET_SUPPORTED lists the request.
+bool frameExtentsAnswered(Display* dpy) {
+    const Window root = DefaultRootWindow(dpy);
+    const auto check = longsOf(dpy, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    if (check.empty()) return false;
+    const auto self = longsOf(dpy, static_cast<Window>(check[0]), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    if (self.empty() || self[0] != check[0]) return false;
+    const auto supported = longsOf(dpy, root, "_NET_SUPPORTED", XA_ATOM);
+    const Atom request = atom(dpy, "_NET_REQUEST_FRAME_EXTENTS");
+    return std::find(supported.begin(), supported.end(), request) != supported.end();
+}
+
+// Waits until the window manager has handled every request sent before: it handles them in
+// the order they come, and answers a _NET_REQUEST_FRAME_EXTENTS for a window of this program's
+// by setting _NET_FRAME_EXTENTS on it. Prints how long that took. False when no answer came in
+// `seconds`; true at once without such a window manager.
+bool waitForWindowManager(Display* dpy, int seconds) {
+    if (!frameExtentsAnswered(dpy)) return true;
+    const Window probe = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(dpy, probe, PropertyChangeMask);
+    const Atom extents = atom(dpy, "_NET_FRAME_EXTENTS");
+    sendToRoot(dpy, probe, "_NET_REQUEST_FRAME_EXTENTS", 0);
+    XFlush(dpy);
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    bool answered = false;
+    for (;;) {
+        XEvent event;
+        while (!answered && XCheckWindowEvent(dpy, probe, PropertyChangeMask, &event)) {
+            answered = event.xproperty.atom == extents;
+        }
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long ms = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+        if (answered || ms >= seconds * 1000L) {
+            std::printf("the window manager %s the requests in %ld ms\n",
+                        answered ? "had handled" : "had not handled", ms);
+            break;
+        }
+        fd_set fds;
+        FD_ZERO(&fds);
+        FD_SET(ConnectionNumber(dpy), &fds);
+        timeval wait{0, 100000};
+        select(ConnectionNumber(dpy) + 1, &fds, nullptr, nullptr, &wait);
+    }
+    XDestroyWindow(dpy, probe);
+    return answered;
+}
+
 int sendStateStorm(Display* dpy, Window win, long count) {
     const char* states[][2] = {{"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"},
                                {"_NET_WM_STATE_FULLSCREEN", nullptr},
@@ -241,7 +314,7 @@ int sendStateStorm(Display* dpy, Window win, long count) {
         if (i % 100 == 99) XSync(dpy, False);
     }
     XSync(dpy, False);
-    return 0;
+    return waitForWindowManager(dpy, 60) ? 0 : 1;
 }
 
 // Size hints of absurd figures written over the window's own.
