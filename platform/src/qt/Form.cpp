@@ -162,8 +162,8 @@ void Form::Impl::guardGeometry(bool stateChanged) {
     const bool moved = surface.movedByOthers();
     const bool resized = surface.resizedByOthers();
     // The states, and where the server has the window, are read from the server only when a
-    // state changed or at a period's end: moves come every tick. KWin 6 once left a window it
-    // had moved at 0, 0 while Qt still had it in place.
+    // state changed or at a period's end: moves come every tick. After a storm of state
+    // requests KWin once left a window at 0, 0 with the program none the wiser.
     const bool foreignX11States = stateChanged && qt::x11::hasForeignStates(w->winId());
     const bool misplaced = stateChanged && !moved && surface.misplacedOnServer();
     if ((foreign == Qt::WindowNoState && !foreignX11States && !moved && !resized &&
