@@ -31,7 +31,7 @@ scripts/install-deps.sh test
 # run_tests COMMAND...: runs one phase of tests (ctest, or a script that ends its output with a
 # "N passed, N failed, N skipped" line), adds its counts to the totals and notes a failing phase
 # without stopping the run, so the summary covers every phase.
-total_passed=0 total_failed=0 total_skipped=0 failed_phases=()
+total_passed=0 total_failed=0 total_skipped=0 failed_phases=() failed_tests=()
 run_tests() {
   local log status=0 line p=0 f=0 s=0 total
   log=$(mktemp)
@@ -48,6 +48,16 @@ run_tests() {
     p=$((total - f - s))
   elif line=$(grep -E '^[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped$' "$log" | tail -1); then
     read -r p _ f _ s _ <<<"$line"
+  fi
+  if [ "$status" -ne 0 ]; then
+    # The failing tests by name, for the summary at the end: ctest's list of them, the
+    # "FAIL: ..." lines of an end-to-end test (what it saw), the "FAILED: ..." lines a script
+    # prints, or those of a run of this script in another root.
+    while IFS= read -r line; do
+      line=${line#"${line%%[![:space:]]*}"}
+      failed_tests+=("${line#failing test: }")
+    done < <(grep -E '^[[:space:]]+[0-9]+ - .* \((Failed|Timeout|SEGFAULT|Not Run|Exception|Subprocess)|^(FAIL|FAILED|failing test): ' "$log" |
+      grep -v -E '\(Skipped\)' || true)
   fi
   rm -f "$log"
   total_passed=$((total_passed + p)) total_failed=$((total_failed + f))
@@ -170,5 +180,6 @@ fi
 echo "== summary"
 echo "phases took: $(IFS=';'; echo "${phase_times[*]}")"
 [ ${#failed_phases[@]} -eq 0 ] || printf 'failed: %s\n' "${failed_phases[@]}" >&2
+[ ${#failed_tests[@]} -eq 0 ] || printf 'failing test: %s\n' "${failed_tests[@]}" | head -n 40 >&2
 echo "$total_passed passed, $total_failed failed, $total_skipped skipped"
 [ ${#failed_phases[@]} -eq 0 ] && [ "$total_failed" -eq 0 ]
