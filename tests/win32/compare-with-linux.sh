@@ -6,15 +6,22 @@
 # Windows takes the DPI from Wine's LogPixels value; the Linux build gets the same whole-number
 # scale from QT_SCALE_FACTOR (floor(dpi / 96): 1 at 96 and 144 dpi, 2 at 192).
 #
-# Usage: compare-with-linux.sh LINUX_EXE WINDOWS_EXE WINE_LOADER KIPRUN_XSHAPE OUTDIR
+# Usage: compare-with-linux.sh LINUX_EXE WINDOWS_EXE WINE_LOADER KIPRUN_XSHAPE OUTDIR [PROBE_EXE]
 # Needs DISPLAY (an X server of its own, no window manager), WINEPREFIX (a prepared prefix),
 # xdotool and ImageMagick. Prints one line per window and DPI; fails if any window differs.
+#
+# Some Wine releases (10.0 among them) draw nothing at all in a window that has a window region
+# and is 8 pixels wide or less: the ball's window is 7 pixels wide at 96 and 144 dpi. With
+# PROBE_EXE (shaped-window-probe.exe) the script first asks this Wine: when its 7-pixel probe
+# window stays empty while the 9-pixel one is drawn, the ball is left out of the comparison at
+# those scales (its box is blanked in both screenshots) and a "skipped:" line says why.
 set -euo pipefail
 linux_exe=$1
 windows_exe=$2
 wine_loader=$3
 xshape=$4
 outdir=$5
+probe_exe=${6:-}
 mkdir -p "$outdir"
 here=$(cd "$(dirname "$0")/../.." && pwd)
 # shellcheck source=../e2e/game/scene-lib.sh
@@ -86,14 +93,64 @@ shoot() {
   run_dir=""
 }
 
+# white_in IMAGE WxH+X+Y: the number of white pixels in the box.
+white_in() {
+  /usr/bin/convert "$1" -crop "$2" +repage -fill black +opaque white -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+
+# The probe: 25 white pixels in the 7-pixel window at 10,10 and 35 in the 9-pixel one at 40,10
+# where Wine draws both. The answer counts once the wider window is drawn (30 s at most).
+narrow_unpainted=""
+if [ -n "$probe_exe" ]; then
+  "$wine_loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  /usr/lib/wine/wineserver -w 2>/dev/null || true
+  run_dir=$(mktemp -d /tmp/kiprun-compare-XXXXXX)
+  cp "$probe_exe" "$run_dir/probe.exe"
+  (cd "$run_dir" && exec "$wine_loader" "$run_dir/probe.exe" 10 10 >/dev/null 2>&1) &
+  pid=$!
+  narrow=0 wide=0
+  for _ in $(seq 150); do
+    sleep 0.2
+    /usr/bin/import -window root "$outdir/probe.png" 2>/dev/null || continue
+    wide=$(white_in "$outdir/probe.png" 9x7+40+10)
+    [ "$wide" = 35 ] || continue
+    sleep 1
+    /usr/bin/import -window root "$outdir/probe.png"
+    narrow=$(white_in "$outdir/probe.png" 7x7+10+10)
+    break
+  done
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  pid=""
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  rm -rf "$run_dir"
+  run_dir=""
+  echo "probe: a shaped window 7 pixels wide shows $narrow of 25 white pixels, one 9 pixels wide $wide of 35"
+  [ "$wide" != 35 ] || [ "$narrow" = 25 ] || narrow_unpainted=1
+fi
+
 status=0
 for dpi in 96 144 192; do
   scale=$((dpi / 96))
   shoot windows "$dpi"
   shoot linux "$dpi"
+  if [ -n "$narrow_unpainted" ] && [ $((7 * scale)) -le 8 ]; then
+    # The ball's box, wherever either program put it, blanked in both screenshots.
+    blank=()
+    for f in windows linux; do
+      read -r bx by _ < <(grep " 7x7\$" "$outdir/$f-$dpi.txt" | head -1) || continue
+      blank+=(-draw "rectangle $bx,$by $((bx + 6)),$((by + 6))")
+    done
+    for f in windows linux; do
+      /usr/bin/convert "$outdir/$f-$dpi.png" -fill black "${blank[@]}" "$outdir/$f-$dpi.png"
+    done
+    echo "skipped: $dpi dpi: ball 7x7: this Wine draws nothing in a shaped window 8 pixels wide or less (see the probe above); its box is left out"
+  fi
   for pair in golfer:79x96 button:18x22 hole:12x8 ball:7x7; do
     name=${pair%%:*} size=${pair#*:}
     size="$((${size%x*} * scale))x$((${size#*x} * scale))"
+    [ "$name" != ball ] || [ -z "$narrow_unpainted" ] || [ $((7 * scale)) -gt 8 ] || continue
     read -r wx wy _ < <(grep " $size\$" "$outdir/windows-$dpi.txt" | head -1) || true
     read -r lx ly _ < <(grep " $size\$" "$outdir/linux-$dpi.txt" | head -1) || true
     /usr/bin/convert "$outdir/windows-$dpi.png" -crop "${size}+$wx+$wy" +repage \
