@@ -10,11 +10,16 @@ KIPRUN_BALL_SIZE="7x7"
 KIPRUN_GAUGE_SIZE="79x17"
 
 # kiprun_free_display FIRST LAST: prints the first display number in FIRST..LAST whose socket
-# and lock file do not exist.
+# and lock file do not exist and whose abstract socket nobody holds.
 kiprun_free_display() {
-  local n
+  local n abstract=""
+  # A server of another /tmp (a chroot, a container or a service with a private /tmp, on the
+  # same network namespace) leaves no file here, but holds its abstract socket, which clients
+  # try first: its display is not free either.
+  [ -r /proc/net/unix ] && abstract=$(awk '$NF ~ /^@\/tmp\/\.X11-unix\/X[0-9]+$/ { print $NF }' /proc/net/unix)
   for n in $(seq "$1" "$2"); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] &&
+      ! grep -qxF "@/tmp/.X11-unix/X$n" <<<"$abstract"; then
       echo ":$n"
       return 0
     fi
@@ -22,17 +27,29 @@ kiprun_free_display() {
   return 1
 }
 
-# kiprun_start_xvfb DISPLAY [XVFB-ARGS...]: starts a private 1024x768 Xvfb on DISPLAY in the
-# background, its PID in KIPRUN_XVFB_PID, and waits up to 10 s for it to answer; fails if it
-# does not.
+# kiprun_start_xvfb DISPLAY [XVFB-ARGS...]: starts a private 1024x768 Xvfb (another size in
+# KIPRUN_XVFB_SCREEN, as WxHxDEPTH) on DISPLAY in the background, its PID in KIPRUN_XVFB_PID, and
+# waits up to 10 s for it to answer; fails if it does not, or if another server answers.
 kiprun_start_xvfb() {
-  local display=$1
+  local display=$1 n
   shift
-  Xvfb "$display" -screen 0 1024x768x24 "$@" -noreset -nolisten tcp >/dev/null 2>&1 &
+  n=${display#:}
+  n=${n%%.*}
+  Xvfb "$display" -screen 0 "${KIPRUN_XVFB_SCREEN:-1024x768x24}" "$@" -noreset -nolisten tcp \
+    >/dev/null 2>&1 &
   KIPRUN_XVFB_PID=$!
   local i
   for i in $(seq 100); do
-    xdpyinfo -display "$display" >/dev/null 2>&1 && return 0
+    if xdpyinfo -display "$display" >/dev/null 2>&1; then
+      # The server that answers writes its process number in the display's lock file: another
+      # one (started at the same moment by someone else) means this one gives up.
+      local lock
+      lock=$(tr -d ' \n' <"/tmp/.X${n}-lock" 2>/dev/null || true)
+      [ "$lock" = "$KIPRUN_XVFB_PID" ] && return 0
+      echo "another X server answers on $display (process ${lock:-unknown})" >&2
+      kill "$KIPRUN_XVFB_PID" 2>/dev/null || true
+      return 1
+    fi
     sleep 0.1
   done
   echo "Xvfb on $display did not start" >&2

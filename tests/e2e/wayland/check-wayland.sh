@@ -124,9 +124,8 @@ if [ -z "${KIPRUN_WAYLAND_INSIDE:-}" ]; then
       # shellcheck source=../game/scene-lib.sh
       . "$here/../game/scene-lib.sh"
       nest=$(kiprun_free_display 160 199) || { echo "no free X display for KWin" >&2; exit 1; }
-      Xvfb "$nest" -screen 0 1280x800x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-      helpers+=($!)
-      for i in $(seq 100); do xdpyinfo -display "$nest" >/dev/null 2>&1 && break; sleep 0.1; done
+      KIPRUN_XVFB_SCREEN=1280x800x24 kiprun_start_xvfb "$nest" || exit 1
+      helpers+=("$KIPRUN_XVFB_PID")
       backend=(--x11-display "$nest")
       export KIPRUN_WAYLAND_NEST=$nest
     fi
