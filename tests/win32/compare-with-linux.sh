@@ -61,22 +61,41 @@ wait_scene() {
   return 1
 }
 
+# start_wine EXE DPI [ARGS...]: starts EXE under Wine at DPI, from a folder of its own (run_dir),
+# its PID in pid. A new server reads the DPI afresh.
+start_wine() {
+  local exe=$1 dpi=$2
+  shift 2
+  "$wine_loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    >/dev/null 2>&1
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  /usr/lib/wine/wineserver -w 2>/dev/null || true
+  run_dir=$(mktemp -d /tmp/kiprun-compare-XXXXXX)
+  cp "$exe" "$run_dir/${exe##*/}"
+  (cd "$run_dir" && exec "$wine_loader" "$run_dir/${exe##*/}" "$@" >/dev/null 2>&1) &
+  pid=$!
+}
+
+# stop_program: ends the program started last, its Wine server too, and removes its folder.
+stop_program() {
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  pid=""
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  rm -rf "$run_dir"
+  run_dir=""
+}
+
 # shoot KIND DPI: starts the program, waits for its scene, keeps a screenshot and the geometry.
 shoot() {
   local kind=$1 dpi=$2 scale=$(($2 / 96))
-  run_dir=$(mktemp -d /tmp/kiprun-compare-XXXXXX)
   if [ "$kind" = windows ]; then
-    "$wine_loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
-      >/dev/null 2>&1
-    /usr/lib/wine/wineserver -k 2>/dev/null || true
-    /usr/lib/wine/wineserver -w 2>/dev/null || true
-    cp "$windows_exe" "$run_dir/DskKPR.exe"
-    (cd "$run_dir" && exec "$wine_loader" "$run_dir/DskKPR.exe" >/dev/null 2>&1) &
-    pid=$!
+    start_wine "$windows_exe" "$dpi"
     wait_scene wine_windows "$scale" || { echo "the Windows scene did not come up" >&2; return 1; }
     sleep 1
     wine_windows >"$outdir/$kind-$dpi.txt"
   else
+    run_dir=$(mktemp -d /tmp/kiprun-compare-XXXXXX)
     cp "$linux_exe" "$run_dir/DskKPR"
     (cd "$run_dir" && QT_SCALE_FACTOR=$scale exec "$run_dir/DskKPR" >/dev/null 2>&1) &
     pid=$!
@@ -85,12 +104,7 @@ shoot() {
     linux_windows >"$outdir/$kind-$dpi.txt"
   fi
   /usr/bin/import -window root "$outdir/$kind-$dpi.png"
-  kill -9 "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-  pid=""
-  [ "$kind" = linux ] || /usr/lib/wine/wineserver -k 2>/dev/null || true
-  rm -rf "$run_dir"
-  run_dir=""
+  stop_program
 }
 
 # white_in IMAGE WxH+X+Y: the number of white pixels in the box.
@@ -102,13 +116,7 @@ white_in() {
 # where Wine draws both. The answer counts once the wider window is drawn (30 s at most).
 narrow_unpainted=""
 if [ -n "$probe_exe" ]; then
-  "$wine_loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
-  /usr/lib/wine/wineserver -k 2>/dev/null || true
-  /usr/lib/wine/wineserver -w 2>/dev/null || true
-  run_dir=$(mktemp -d /tmp/kiprun-compare-XXXXXX)
-  cp "$probe_exe" "$run_dir/probe.exe"
-  (cd "$run_dir" && exec "$wine_loader" "$run_dir/probe.exe" 10 10 >/dev/null 2>&1) &
-  pid=$!
+  start_wine "$probe_exe" 96 10 10
   narrow=0 wide=0
   for _ in $(seq 150); do
     sleep 0.2
@@ -120,12 +128,7 @@ if [ -n "$probe_exe" ]; then
     narrow=$(white_in "$outdir/probe.png" 7x7+10+10)
     break
   done
-  kill -9 "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-  pid=""
-  /usr/lib/wine/wineserver -k 2>/dev/null || true
-  rm -rf "$run_dir"
-  run_dir=""
+  stop_program
   echo "probe: a shaped window 7 pixels wide shows $narrow of 25 white pixels, one 9 pixels wide $wide of 35"
   [ "$wide" != 35 ] || [ "$narrow" = 25 ] || narrow_unpainted=1
 fi
@@ -135,7 +138,10 @@ for dpi in 96 144 192; do
   scale=$((dpi / 96))
   shoot windows "$dpi"
   shoot linux "$dpi"
-  if [ -n "$narrow_unpainted" ] && [ $((7 * scale)) -le 8 ]; then
+  # The ball is left out where this Wine does not draw it: 8 screen pixels wide or less.
+  ball_left_out=""
+  [ -z "$narrow_unpainted" ] || [ $((7 * scale)) -gt 8 ] || ball_left_out=1
+  if [ -n "$ball_left_out" ]; then
     # The ball's box, wherever either program put it, blanked in both screenshots.
     blank=()
     for f in windows linux; do
@@ -150,7 +156,7 @@ for dpi in 96 144 192; do
   for pair in golfer:79x96 button:18x22 hole:12x8 ball:7x7; do
     name=${pair%%:*} size=${pair#*:}
     size="$((${size%x*} * scale))x$((${size#*x} * scale))"
-    [ "$name" != ball ] || [ -z "$narrow_unpainted" ] || [ $((7 * scale)) -gt 8 ] || continue
+    [ "$name" != ball ] || [ -z "$ball_left_out" ] || continue
     read -r wx wy _ < <(grep " $size\$" "$outdir/windows-$dpi.txt" | head -1) || true
     read -r lx ly _ < <(grep " $size\$" "$outdir/linux-$dpi.txt" | head -1) || true
     /usr/bin/convert "$outdir/windows-$dpi.png" -crop "${size}+$wx+$wy" +repage \
